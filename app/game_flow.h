@@ -19,14 +19,17 @@ enum GameState : int32_t {
     EnterTitle = 6,
 };
 
+constexpr float game_seconds = 60.0f;         // the level clock at the start of a game
+constexpr float first_extra_seconds = 20.0f;  // added to the clock when the second level begins
+
 // The game-flow variables, owned by the entry point.
 struct GameFlow {
     GameState state = EnterTitle;
     GameState next_state = Attract;
     float state_time = 0.0f;   // seconds in the current state
     float zoom = 1.0f;         // 1 means 100 pixels per world unit
-    float time_left = 60.0f;   // the level clock, seconds
-    float extra_time = 20.0f;  // added when the next level begins
+    float time_left = game_seconds;          // the level clock, seconds
+    float extra_time = first_extra_seconds;  // added when the next level begins
     int32_t level_index = 0;   // into level_table
     bool paused = false;
 };
