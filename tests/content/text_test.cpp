@@ -1,0 +1,96 @@
+// Formatting HUD text into its fixed buffer and the glyph of each cell.
+#include "content/text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "content/shapes.h"
+
+namespace {
+
+// The figure of every cell of a formatted text, null for an empty cell:
+// what draw_text walks through.
+std::vector<const LineShape*> cells(const char* text) {
+    std::vector<const LineShape*> out;
+    for (const char* c = text; *c != '\0'; ++c) {
+        out.push_back(find_glyph(static_cast<unsigned char>(*c)));
+    }
+    return out;
+}
+
+TEST(FormatText, LongOutputIsCutAfterItsNinetyNinthCharacter) {
+    const struct {
+        size_t length;
+        size_t kept;
+    } cases[] = {{0, 0}, {1, 1}, {98, 98}, {99, 99}, {100, 99}, {150, 99}, {1000, 99}};
+    for (const auto& c : cases) {
+        std::string source;
+        for (size_t i = 0; i < c.length; ++i) source += static_cast<char>('a' + i % 26);
+        char out[text_buffer_size];
+        format_text(out, "%s", source.c_str());
+        EXPECT_EQ(std::string(out), source.substr(0, c.kept)) << c.length;
+    }
+}
+
+TEST(FormatText, NumbersAsTheHudWritesThem) {
+    const struct {
+        const char* format;
+        int a;
+        int b;
+        const char* expected;
+    } cases[] = {
+        {"hi %d", 0, 0, "hi 0"},
+        {"score %d", 123450, 0, "score 123450"},
+        {"$%d", 3, 0, "$3"},
+        {"%d:%02d", 1, 0, "1:00"},
+        {"%d:%02d", 0, 7, "0:07"},
+        {"%d", -40, 0, "-40"},
+    };
+    for (const auto& c : cases) {
+        char out[text_buffer_size];
+        format_text(out, c.format, c.a, c.b);
+        EXPECT_STREQ(out, c.expected);
+    }
+}
+
+TEST(TextCells, CharactersWithoutGlyphLeaveEmptyCells) {
+    const std::vector<const LineShape*> press = cells("press start");
+    ASSERT_EQ(press.size(), 11u);
+    for (size_t i = 0; i < press.size(); ++i) {
+        if (i == 5) {
+            EXPECT_EQ(press[i], nullptr);
+        } else {
+            EXPECT_NE(press[i], nullptr) << "cell " << i;
+        }
+    }
+    char minus[text_buffer_size];
+    format_text(minus, "%d", -5);
+    const std::vector<const LineShape*> negative = cells(minus);
+    ASSERT_EQ(negative.size(), 2u);
+    EXPECT_EQ(negative[0], nullptr);
+    EXPECT_EQ(negative[1], find_glyph('5'));
+}
+
+TEST(TextCells, DollarShowsTheGem) {
+    char text[text_buffer_size];
+    format_text(text, "$%d", 3);
+    const std::vector<const LineShape*> drawn = cells(text);
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0], &shape_gem);
+    EXPECT_EQ(drawn[1], find_glyph('3'));
+}
+
+TEST(TextCells, EveryHudCharacterButTheSpaceHasAGlyph) {
+    const char* texts[] = {"hi 0123456789", "score 9", "$5", "1:59", "press start",
+                           "game over"};
+    for (const char* text : texts) {
+        const std::vector<const LineShape*> drawn = cells(text);
+        for (size_t i = 0; i < drawn.size(); ++i) {
+            EXPECT_EQ(drawn[i] == nullptr, text[i] == ' ') << text << " cell " << i;
+        }
+    }
+}
+
+}  // namespace
