@@ -1,8 +1,108 @@
-// Entry point: start-up, the frame loop and shutdown. (Being built.)
+// Entry point: start-up, the frame loop and shutdown.
+#include <GL/gl.h>
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
 
-int main(int, char**) {
-    return 0;
+#include "app/events.h"
+#include "app/game_flow.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "app/options.h"
+#include "app/pacing.h"
+#include "content/level.h"
+#include "sound/synth.h"
+
+namespace {
+
+constexpr int video_bits_per_pixel = 32;
+
+[[noreturn]] void fail(const char* what) {
+    fprintf(stderr, "%s: %s\n", what, SDL_GetError());
+    exit(1);
+}
+
+// Full screen takes the largest listed mode up to 1024x768; ends the program
+// when the display lists none at all.
+void choose_screen_size() {
+    const ModeChoice choice = choose_fullscreen_size(
+        SDL_ListModes(nullptr, SDL_FULLSCREEN | SDL_OPENGL), {screen_width, screen_height});
+    if (!choice.modes_available) {
+        fprintf(stderr, "No modes available\n");
+        exit(1);
+    }
+    screen_width = choice.size.width;
+    screen_height = choice.size.height;
+}
+
+// The first joystick, or null. The game aims with its stick when it is open.
+SDL_Joystick* open_joystick() {
+    if (SDL_NumJoysticks() <= 0) return nullptr;
+    SDL_Joystick* joystick = SDL_JoystickOpen(0);
+    printf("Joystick initialized: %s\n", SDL_JoystickName(0));
+    SDL_JoystickEventState(SDL_ENABLE);
+    return joystick;
+}
+
+// Everything drawn is client-side arrays of 2D lines with these settings.
+void set_fixed_gl_state() {
+    glEnable(GL_LINE_SMOOTH);
+    glLineWidth(2.0f);
+    glEnableClientState(GL_VERTEX_ARRAY);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
+        fail("Unable to init SDL");
+    }
+    atexit(SDL_Quit);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+
+    const Options options = scan_options(argc, argv, stderr);
+    if (options.fullscreen) choose_screen_size();
+    if (options.width_option != 0) screen_width = options.width_option;
+    if (options.height_option != 0) screen_height = options.height_option;
+    const Uint32 video_flags = options.fullscreen ? SDL_OPENGL | SDL_FULLSCREEN : SDL_OPENGL;
+    if (!video_size_representable({screen_width, screen_height})) {
+        SDL_SetError("Invalid width or height");
+        fail("Unable to set video mode");
+    }
+    if (SDL_SetVideoMode(screen_width, screen_height, video_bits_per_pixel, video_flags) == nullptr) {
+        fail("Unable to set video mode");
+    }
+
+    SDL_Joystick* joystick = open_joystick();
+    SDL_ShowCursor(SDL_DISABLE);
+
+    Synth* synth = new Synth;
+    GameFlow flow;  // level_index 0, state EnterTitle, and the other start values
+    LevelState level;
+    set_fixed_gl_state();
+
+    LoopState loop;
+    uint32_t last_ticks = SDL_GetTicks();
+    ControlInput input;
+    loop.pointer = Vec2(static_cast<float>(screen_width / 2), static_cast<float>(screen_height / 2));
+
+    while (!loop.quit) {
+        const float dt = wait_for_frame(last_ticks);
+        input.pressed = 0;
+        input.frozen = 0;
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) handle_event(event, input, loop, flow);
+        input.aim = read_aim(joystick, loop.pointer, screen_width, screen_height);
+        // Game-flow step: game_flow_step(flow, dt, input, level, ball);
+        // Frame drawing: draw_frame(...), which ends with the buffer swap.
+        glClearColor(0.0f, 0.1f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        SDL_GL_SwapBuffers();
+        flow.state_time += dt;
+    }
+
+    delete synth;
+    if (joystick != nullptr) SDL_JoystickClose(joystick);
+    return 0;  // the level state goes last, as main's scope closes; then SDL_Quit
 }
