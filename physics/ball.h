@@ -8,6 +8,9 @@
 
 class LevelState;
 
+// Radius of the body's circle, world units; the hook is launched from the rim.
+constexpr float body_radius = 0.125f;
+
 enum RopeState : int32_t {
     Idle = 0,      // no rope
     Flying = 1,    // the hook is travelling
@@ -15,6 +18,7 @@ enum RopeState : int32_t {
 };
 
 struct Ball {
+    // Gives every field a defined value; the aim starts straight up.
     Ball();
 
     // Places the body at the level's start, at rest, with no rope; the aim
@@ -38,3 +42,7 @@ struct Ball {
     LevelState* level;
     RopeState rope_state;
 };
+
+// Where the drawn rope leaves the body: on the rim toward the hook, or the
+// centre itself when the hook lies there and there is no direction to it.
+Vec2 rope_line_start(const Ball& ball);

@@ -1,0 +1,109 @@
+// The body: construction, reset at a level's start, and the frame update with
+// aim, gravity, the rope's state machine, the swept move and the gem pickup.
+#include "physics/ball.h"
+
+#include <math.h>
+
+#include "content/level.h"
+#include "sound/programs.h"
+#include "sound/synth.h"
+
+namespace {
+
+constexpr float gravity = 1.5f;             // units per second squared, along +y
+constexpr float hook_speed = 8.0f;          // units per second along a unit aim
+constexpr float max_flying_length = 2.2f;   // units: a flying hook farther away is lost
+constexpr float rope_rest_length = 0.5f;    // units: slack below which nothing pulls
+constexpr float rope_damping = 20.0f;       // pull per unit of speed away from the hook
+constexpr float rope_constant_pull = 4.0f;  // units per second squared, with the damping
+constexpr float rope_spring = 3.0f;         // pull per unit of length beyond the rest length
+
+inline bool is_finite(Vec2 v) { return isfinite(v.x) && isfinite(v.y); }
+
+// The damped one-sided spring of an attached, held rope; body is the
+// tentative position of this frame.
+void pull_rope(Ball& ball, Vec2 body, float dt) {
+    const Vec2 r = ball.hook_pos - body;
+    const float d = length(r);
+    const Vec2 toward = normalize(r);
+    // The centre on the anchor itself: no direction to pull in this frame.
+    if (!is_finite(toward)) return;
+    const float away = -dot(toward, ball.vel);
+    float pull = 0.0f;
+    if (away > 0.0f && d > ball.rope_len) pull = away * rope_damping + rope_constant_pull;
+    if (d > rope_rest_length) pull = pull + (d - rope_rest_length) * rope_spring;
+    ball.vel = ball.vel + toward * (pull * dt);
+}
+
+// One branch of the rope's state machine, chosen by the state on entry.
+void step_rope(Ball& ball, Vec2 body, float dt, const ControlInput& input) {
+    switch (ball.rope_state) {
+    case Idle:
+        if (input.pressed == 1) {
+            ball.hook_pos = body + ball.aim * body_radius;
+            ball.hook_vel = ball.aim;
+            play_sound(snd_rope_fire, 1.0f, false);
+            ball.rope_state = Flying;
+        }
+        break;
+    case Flying: {
+        const Vec2 prev = ball.hook_pos;
+        ball.hook_pos = ball.hook_pos + ball.hook_vel * (dt * hook_speed);
+        Vec2 hit;
+        if (length(ball.hook_pos - body) > max_flying_length || input.held != 1) {
+            ball.rope_state = Idle;
+        } else if (ball.level->path_hit(Segment(prev, ball.hook_pos), hit)) {
+            ball.hook_pos = hit;
+            ball.rope_len = rope_rest_length;
+            play_sound(snd_rope_catch, 1.0f, false);
+            ball.rope_state = Attached;
+        }
+        break;
+    }
+    case Attached:
+        if (input.held != 1) {
+            ball.rope_state = Idle;
+        } else {
+            pull_rope(ball, body, dt);
+        }
+        break;
+    }
+}
+
+}  // namespace
+
+// Straight up: unit length like every later aim, so a hook fired before any
+// aiming flies toward the ceiling and never starts at the body's centre.
+Ball::Ball()
+    : pos(0.0f, 0.0f),
+      vel(0.0f, 0.0f),
+      aim(0.0f, -1.0f),
+      hook_vel(0.0f, -1.0f),
+      hook_pos(0.0f, 0.0f),
+      rope_len(rope_rest_length),
+      level(nullptr),
+      rope_state(Idle) {}
+
+void Ball::reset(LevelState& level_state) {
+    level = &level_state;
+    pos = level_state.data->start;
+    vel.zero();
+    rope_state = Idle;
+}
+
+void Ball::update(float dt, const ControlInput& input) {
+    if (length(input.aim) > 0.0f) aim = normalize(input.aim);
+    const Vec2 saved = pos;
+    vel.y = vel.y + dt * gravity;
+    pos = pos + vel * dt;
+    if (input.frozen != 1) step_rope(*this, pos, dt, input);
+    pos = saved;
+    move(1.0f, 4, dt);
+    if (input.frozen != 1) level->collect_gems(pos);
+}
+
+Vec2 rope_line_start(const Ball& ball) {
+    const Vec2 u = normalize(ball.hook_pos - ball.pos);
+    if (!is_finite(u)) return ball.pos;
+    return ball.pos + u * body_radius;
+}

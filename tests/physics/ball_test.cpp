@@ -1,0 +1,323 @@
+// The body's frame update: aim, gravity, the rope's states and pull, the gem
+// pickup, frozen input, a zero time step, reset and the rope line's start.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/globals.h"
+#include "app/input.h"
+#include "physics/ball.h"
+#include "sound/programs.h"
+#include "tests/physics/sound_log.h"
+#include "tests/physics/test_level.h"
+
+namespace {
+
+bool finite(Vec2 v) { return std::isfinite(v.x) && std::isfinite(v.y); }
+
+ControlInput controls(uint8_t pressed, uint8_t held, uint8_t frozen = 0, Vec2 aim = Vec2(0, 0)) {
+    ControlInput in;
+    in.aim = aim;
+    in.pressed = pressed;
+    in.held = held;
+    in.frozen = frozen;
+    return in;
+}
+
+// A level with no walls: the body flies free.
+struct OpenSpace : ::testing::Test {
+    OpenSpace() : level({}, {}, Vec2(0, 0)) { ball.reset(level.state); }
+    SoundLog sounds;
+    TestLevel level;
+    Ball ball;
+};
+
+TEST(BallStart, ConstructedBodyIsDefinedAndAimsUp) {
+    const Ball ball;
+    EXPECT_EQ(ball.aim.x, 0.0f);
+    EXPECT_EQ(ball.aim.y, -1.0f);
+    EXPECT_EQ(ball.rope_state, Idle);
+    EXPECT_TRUE(finite(ball.pos) && finite(ball.vel) && finite(ball.hook_pos) && finite(ball.hook_vel));
+}
+
+TEST_F(OpenSpace, AimIsNormalisedAndKeptOnZeroInput) {
+    ball.update(0, controls(0, 0, 0, Vec2(3, 4)));
+    EXPECT_FLOAT_EQ(ball.aim.x, 0.6f);
+    EXPECT_FLOAT_EQ(ball.aim.y, 0.8f);
+    ball.update(0, controls(0, 0, 0, Vec2(0, 0)));
+    EXPECT_FLOAT_EQ(ball.aim.x, 0.6f);
+    EXPECT_FLOAT_EQ(ball.aim.y, 0.8f);
+    ball.update(0, controls(0, 0, 0, Vec2(NAN, 1)));
+    EXPECT_FLOAT_EQ(ball.aim.x, 0.6f);
+    ball.update(0, controls(0, 0, 1, Vec2(-2, 0)));  // frozen still aims
+    EXPECT_FLOAT_EQ(ball.aim.x, -1.0f);
+    EXPECT_FLOAT_EQ(ball.aim.y, 0.0f);
+}
+
+TEST_F(OpenSpace, GravityAddsOnePointFivePerSecond) {
+    const float dt = 1.0f / 60;
+    ball.update(dt, controls(0, 0));
+    EXPECT_FLOAT_EQ(ball.vel.y, 0.025f);
+    EXPECT_EQ(ball.vel.x, 0.0f);
+    EXPECT_FLOAT_EQ(ball.pos.y, 0.025f * dt);
+}
+
+TEST_F(OpenSpace, RopeFiresFromTheRimAndFliesFromTheNextFrame) {
+    ball.pos = Vec2(1, 1);
+    ball.update(0, controls(1, 1, 0, Vec2(1, 0)));
+    EXPECT_EQ(ball.rope_state, Flying);
+    EXPECT_FLOAT_EQ(ball.hook_pos.x, 1.125f);
+    EXPECT_FLOAT_EQ(ball.hook_pos.y, 1.0f);
+    EXPECT_EQ(ball.hook_vel.x, 1.0f);
+    EXPECT_EQ(ball.hook_vel.y, 0.0f);
+    ASSERT_EQ(sounds.all().size(), 1u);
+    EXPECT_EQ(sounds.all()[0].program, snd_rope_fire);
+    EXPECT_EQ(sounds.all()[0].volume, 1.0f);
+    EXPECT_FALSE(sounds.all()[0].lock);
+
+    ball.update(0.1f, controls(0, 1));
+    EXPECT_EQ(ball.rope_state, Flying);
+    EXPECT_FLOAT_EQ(ball.hook_pos.x, 1.925f);
+    EXPECT_FLOAT_EQ(ball.hook_pos.y, 1.0f);
+    EXPECT_EQ(sounds.all().size(), 1u);
+}
+
+// Fired while the body falls: the hook starts at the tentative position and
+// does not move in its first frame.
+TEST_F(OpenSpace, FiringFrameUsesTheTentativePosition) {
+    ball.vel = Vec2(0, 1.8125f);  // 2 after this frame's gravity
+    ball.update(0.125f, controls(1, 1, 0, Vec2(0, -1)));
+    EXPECT_FLOAT_EQ(ball.hook_pos.y, 0.25f - 0.125f);
+    EXPECT_EQ(ball.hook_pos.x, 0.0f);
+}
+
+TEST_F(OpenSpace, PressAndReleaseInOneFrameDropsTheRopeNextFrame) {
+    ball.update(1.0f / 60, controls(1, 0));
+    EXPECT_EQ(ball.rope_state, Flying);
+    ball.update(1.0f / 60, controls(0, 0));
+    EXPECT_EQ(ball.rope_state, Idle);
+}
+
+TEST_F(OpenSpace, PressingAgainWhileFlyingDoesNothing) {
+    ball.update(0, controls(1, 1, 0, Vec2(1, 0)));
+    const Vec2 hook = ball.hook_pos;
+    ball.update(0, controls(1, 1, 0, Vec2(0, 1)));
+    EXPECT_EQ(ball.rope_state, Flying);
+    EXPECT_EQ(ball.hook_pos.x, hook.x);
+    EXPECT_EQ(ball.hook_vel.x, 1.0f);
+    EXPECT_EQ(sounds.count(snd_rope_fire), 1);
+}
+
+// With dt = 0.125 and vel.y = -0.1875 gravity leaves the body still, and the
+// hook moves exactly 1 along (1, 0): it ends at start + 1 from the body at 0.
+struct FlyingCase {
+    const char* name;
+    float hook_end_x;
+    bool with_wall;   // a wall at x = 2.1 across the hook's path
+    RopeState after;
+    int catches;
+};
+
+TEST(BallRope, FlyingHookLengthAndWallTests) {
+    const FlyingCase cases[] = {
+        {"exactly 2.2 keeps flying", 2.2f, false, Flying, 0},
+        {"past 2.2 is lost", std::nextafter(2.2f, 3.0f), false, Idle, 0},
+        {"catches within reach", 2.2f, true, Attached, 1},
+        {"lost before the wall test", std::nextafter(2.2f, 3.0f), true, Idle, 0},
+    };
+    for (const FlyingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SoundLog sounds;
+        std::vector<Segment> walls;
+        if (c.with_wall) walls.push_back(Segment(Vec2(2.1f, -1), Vec2(2.1f, 1)));
+        TestLevel level(walls, {}, Vec2(0, 0));
+        Ball ball;
+        ball.reset(level.state);
+        ball.vel = Vec2(0, -0.1875f);
+        ball.rope_state = Flying;
+        ball.hook_vel = Vec2(1, 0);
+        ball.hook_pos = Vec2(c.hook_end_x - 1.0f, 0);
+        ball.update(0.125f, controls(0, 1));
+        EXPECT_EQ(ball.rope_state, c.after);
+        EXPECT_EQ(sounds.count(snd_rope_catch), c.catches);
+        EXPECT_EQ(sounds.all().size(), static_cast<size_t>(c.catches));
+        if (c.after == Attached) {
+            EXPECT_FLOAT_EQ(ball.hook_pos.x, 2.1f);
+            EXPECT_FLOAT_EQ(ball.hook_pos.y, 0.0f);
+            EXPECT_EQ(ball.rope_len, 0.5f);
+            EXPECT_EQ(sounds.all()[0].volume, 1.0f);
+            EXPECT_FALSE(sounds.all()[0].lock);
+        }
+    }
+}
+
+// The body's tentative position is (0, 0) after a step of 0.125 s, with the
+// velocity after gravity (0, vy); the anchor lies straight above at distance d.
+struct PullCase {
+    const char* name;
+    float d;
+    float vy;      // +1 moves away from the anchor, -1 toward it
+    float pull;    // expected pull
+};
+
+TEST(BallRope, PullOfTheAttachedRope) {
+    const PullCase cases[] = {
+        {"away beyond rest", 1.0f, 1.0f, 25.5f},
+        {"toward beyond rest", 1.0f, -1.0f, 1.5f},
+        {"away within rest", 0.4f, 1.0f, 0.0f},
+        {"still beyond rest", 1.0f, 0.0f, 1.5f},
+    };
+    const float dt = 0.125f;
+    for (const PullCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestLevel level({}, {}, Vec2(0, 0));
+        Ball ball;
+        ball.reset(level.state);
+        ball.pos = Vec2(0, -c.vy * dt);
+        ball.vel = Vec2(0, c.vy - dt * 1.5f);
+        ball.rope_state = Attached;
+        ball.rope_len = 0.5f;
+        ball.hook_pos = Vec2(0, -c.d);
+        ball.update(dt, controls(0, 1));
+        EXPECT_EQ(ball.rope_state, Attached);
+        EXPECT_FLOAT_EQ(ball.vel.y, c.vy - c.pull * dt);
+        EXPECT_EQ(ball.vel.x, 0.0f);
+    }
+}
+
+TEST_F(OpenSpace, ReleaseInAttachedDropsTheRopeWithoutPull) {
+    ball.vel = Vec2(0, 1);
+    ball.rope_state = Attached;
+    ball.rope_len = 0.5f;
+    ball.hook_pos = Vec2(0, -2);
+    ball.update(0.125f, controls(0, 0));
+    EXPECT_EQ(ball.rope_state, Idle);
+    EXPECT_FLOAT_EQ(ball.vel.y, 1.1875f);  // gravity only
+}
+
+TEST_F(OpenSpace, BodyOnTheAnchorIsNotPulled) {
+    ball.rope_state = Attached;
+    ball.rope_len = 0.5f;
+    ball.hook_pos = Vec2(0, 0);
+    ball.update(0, controls(0, 1));
+    EXPECT_EQ(ball.rope_state, Attached);
+    EXPECT_TRUE(finite(ball.vel));
+    EXPECT_TRUE(finite(ball.pos));
+    EXPECT_EQ(ball.vel.y, 0.0f);
+}
+
+TEST(BallGems, TakenStrictlyWithinPickupDistance) {
+    SoundLog sounds;
+    TestLevel level({}, {Vec2(0.29f, 0), Vec2(0.3f, 0), Vec2(0, -0.3f)}, Vec2(0, 0));
+    Ball ball;
+    ball.reset(level.state);
+    const int32_t score_before = score;
+    ball.update(0, controls(0, 0));
+    EXPECT_EQ(level.state.gem_present[0], 0);
+    EXPECT_EQ(level.state.gem_present[1], 1);
+    EXPECT_EQ(level.state.gem_present[2], 1);
+    EXPECT_EQ(level.state.gems_remaining(), 2);
+    EXPECT_EQ(score, score_before + 100);
+    ASSERT_EQ(sounds.all().size(), 1u);
+    EXPECT_EQ(sounds.all()[0].program, snd_gem);
+    EXPECT_EQ(sounds.all()[0].volume, 1.0f);
+    EXPECT_FALSE(sounds.all()[0].lock);
+    // A gem once taken is not taken again.
+    ball.update(0, controls(0, 0));
+    EXPECT_EQ(score, score_before + 100);
+    EXPECT_EQ(sounds.all().size(), 1u);
+}
+
+TEST(BallGems, SeveralInOneFrameEachSound) {
+    SoundLog sounds;
+    TestLevel level({}, {Vec2(0.1f, 0), Vec2(5, 5), Vec2(0, 0.2f)}, Vec2(0, 0));
+    Ball ball;
+    ball.reset(level.state);
+    const int32_t score_before = score;
+    ball.update(1.0f / 60, controls(0, 0));
+    EXPECT_EQ(level.state.gems_remaining(), 1);
+    EXPECT_EQ(score, score_before + 200);
+    EXPECT_EQ(sounds.count(snd_gem), 2);
+}
+
+TEST(BallFrozen, FallsButNeitherRopeNorGemsChange) {
+    SoundLog sounds;
+    TestLevel level({}, {Vec2(0.1f, 0)}, Vec2(0, 0));
+    Ball ball;
+    ball.reset(level.state);
+    ball.update(0.1f, controls(1, 1, 1));
+    EXPECT_EQ(ball.rope_state, Idle);
+    EXPECT_EQ(level.state.gems_remaining(), 1);
+    EXPECT_GT(ball.vel.y, 0.0f);
+    EXPECT_GT(ball.pos.y, 0.0f);
+
+    ball.rope_state = Flying;
+    ball.hook_pos = Vec2(0, -1);
+    ball.hook_vel = Vec2(0, -1);
+    ball.update(0.1f, controls(0, 0, 1));  // released, yet the hook hangs
+    EXPECT_EQ(ball.rope_state, Flying);
+    EXPECT_EQ(ball.hook_pos.y, -1.0f);
+
+    ball.rope_state = Attached;
+    const float vy = ball.vel.y;
+    ball.update(0.1f, controls(0, 1, 1));  // attached, but no pull
+    EXPECT_EQ(ball.rope_state, Attached);
+    EXPECT_FLOAT_EQ(ball.vel.y, vy + 0.15f);
+    EXPECT_TRUE(sounds.all().empty());
+}
+
+TEST(BallStill, ZeroTimeStepMovesNothingButTheRopeAndGemsWork) {
+    SoundLog sounds;
+    TestLevel level({}, {Vec2(0.2f, 0)}, Vec2(0.5f, 0.5f));
+    level.gems[0] = Vec2(0.5f, 0.7f);
+    Ball ball;
+    ball.reset(level.state);
+    ball.update(0, controls(1, 1, 0, Vec2(0, -1)));
+    EXPECT_EQ(ball.pos.x, 0.5f);
+    EXPECT_EQ(ball.pos.y, 0.5f);
+    EXPECT_EQ(ball.vel.y, 0.0f);
+    EXPECT_EQ(ball.rope_state, Flying);
+    EXPECT_FLOAT_EQ(ball.hook_pos.y, 0.375f);
+    EXPECT_EQ(level.state.gems_remaining(), 0);
+    ball.update(0, controls(0, 1));
+    EXPECT_FLOAT_EQ(ball.hook_pos.y, 0.375f);  // a zero step does not carry the hook
+    ball.update(0, controls(0, 0));
+    EXPECT_EQ(ball.rope_state, Idle);
+    EXPECT_EQ(sounds.count(snd_rope_fire), 1);
+    EXPECT_EQ(sounds.count(snd_gem), 1);
+}
+
+TEST(BallReset, KeepsTheAimAndStopsEverythingElse) {
+    TestLevel first({}, {}, Vec2(0, 0));
+    TestLevel second({}, {}, Vec2(3, -2));
+    Ball ball;
+    ball.reset(first.state);
+    ball.update(0.1f, controls(1, 1, 0, Vec2(-1, 0)));
+    ball.update(0.1f, controls(0, 1));
+    ASSERT_EQ(ball.rope_state, Flying);
+    ball.reset(second.state);
+    EXPECT_EQ(ball.level, &second.state);
+    EXPECT_EQ(ball.pos.x, 3.0f);
+    EXPECT_EQ(ball.pos.y, -2.0f);
+    EXPECT_EQ(ball.vel.x, 0.0f);
+    EXPECT_EQ(ball.vel.y, 0.0f);
+    EXPECT_EQ(ball.rope_state, Idle);
+    EXPECT_EQ(ball.aim.x, -1.0f);
+    EXPECT_EQ(ball.aim.y, 0.0f);
+    EXPECT_EQ(&ball.position(), &ball.pos);
+}
+
+TEST(RopeLine, StartsOnTheRimOrAtTheCentre) {
+    Ball ball;
+    ball.pos = Vec2(1, 1);
+    ball.hook_pos = Vec2(1, 3);
+    const Vec2 rim = rope_line_start(ball);
+    EXPECT_FLOAT_EQ(rim.x, 1.0f);
+    EXPECT_FLOAT_EQ(rim.y, 1.125f);
+    ball.hook_pos = ball.pos;
+    const Vec2 centre = rope_line_start(ball);
+    EXPECT_EQ(centre.x, 1.0f);
+    EXPECT_EQ(centre.y, 1.0f);
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+// Test helper: a level record built from walls, gems and a start given by the
+// test, loaded into its own level state.
+#pragma once
+
+#include <vector>
+
+#include "content/level.h"
+
+struct TestLevel {
+    TestLevel(std::vector<Segment> walls_, std::vector<Vec2> gems_, Vec2 start)
+        : walls(std::move(walls_)), gems(std::move(gems_)) {
+        data.start = start;
+        data.line_vertex_count = 0;
+        data.line_vertices = nullptr;
+        data.segment_count = static_cast<int32_t>(walls.size());
+        data.segments = walls.data();
+        data.gem_count = static_cast<int32_t>(gems.size());
+        data.gems = gems.data();
+        state.load(&data);
+    }
+    TestLevel(const TestLevel&) = delete;
+    TestLevel& operator=(const TestLevel&) = delete;
+
+    std::vector<Segment> walls;
+    std::vector<Vec2> gems;
+    LevelData data;
+    LevelState state;
+};
