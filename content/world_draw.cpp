@@ -27,16 +27,8 @@ void draw_figure_at(const LineShape& shape, Vec2 centre) {
 }  // namespace
 
 void aim_line(Vec2 pos, Vec2 aim, Vec2 out[2]) {
-    out[0] = pos + aim * body_rim_radius;
+    out[0] = pos + aim * body_radius;
     out[1] = out[0] + aim * aim_line_length;
-}
-
-void rope_line(Vec2 pos, Vec2 hook_pos, Vec2 out[2]) {
-    const Vec2 d = hook_pos - pos;
-    // A positive length is at least about 4e-23 (smaller squares underflow to
-    // 0), so its inverse stays finite.
-    out[0] = length(d) > 0.0f ? pos + normalize(d) * body_rim_radius : pos;
-    out[1] = hook_pos;
 }
 
 void LevelState::draw() const {
@@ -62,7 +54,10 @@ void Ball::draw(bool playing) const {
     glDisable(GL_LINE_STIPPLE);
 
     if (rope_state != Idle) {
-        rope_line(pos, hook_pos, line);
+        // From the rim toward the hook; from the centre when the hook lies
+        // there, so no NaN vertex is ever drawn.
+        line[0] = rope_line_start(*this);
+        line[1] = hook_pos;
         glDrawArrays(GL_LINES, 0, 2);
     }
 }

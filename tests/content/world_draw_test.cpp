@@ -2,6 +2,8 @@
 // a NaN point.
 #include "content/world_draw.h"
 
+#include "physics/ball.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -26,7 +28,15 @@ TEST(AimLine, ZeroAimCollapsesOntoTheBody) {
     }
 }
 
-TEST(RopeLine, StartsOnTheRimTowardTheHook) {
+Vec2 drawn_rope_start(Vec2 pos, Vec2 hook) {
+    Ball ball;
+    ball.pos = pos;
+    ball.hook_pos = hook;
+    ball.rope_state = Attached;
+    return rope_line_start(ball);
+}
+
+TEST(DrawnRope, StartsOnTheRimTowardTheHook) {
     const struct {
         Vec2 pos;
         Vec2 hook;
@@ -34,39 +44,36 @@ TEST(RopeLine, StartsOnTheRimTowardTheHook) {
         {Vec2(3, 2), Vec2(3, 0)},
         {Vec2(3, 2), Vec2(5.5f, 4.5f)},
         {Vec2(0, 0), Vec2(-0.01f, 0.001f)},
-        {Vec2(10, 10), Vec2(10.05f, 10)},  // hook inside the body: still the rim
-        {Vec2(0, 0), Vec2(1e-20f, -1e-20f)},  // a subnormal square still has a direction
+        {Vec2(10, 10), Vec2(10.05f, 10)},      // hook inside the body: still the rim
+        {Vec2(0, 0), Vec2(1e-20f, -1e-20f)},   // a subnormal square still has a direction
     };
     for (const auto& c : cases) {
-        Vec2 line[2];
-        rope_line(c.pos, c.hook, line);
-        EXPECT_NEAR(length(line[0] - c.pos), 0.125f, 1e-5f);
-        // On the ray from the centre through the hook.
+        const Vec2 start = drawn_rope_start(c.pos, c.hook);
         const Vec2 to_hook = c.hook - c.pos;
-        const Vec2 to_start = line[0] - c.pos;
+        const Vec2 to_start = start - c.pos;
+        EXPECT_NEAR(length(to_start), 0.125f, 1e-5f);
+        // On the ray from the centre through the hook.
         EXPECT_NEAR(to_hook.x * to_start.y - to_hook.y * to_start.x, 0.0f, 1e-6f);
         EXPECT_GT(dot(to_hook, to_start), 0.0f);
-        EXPECT_EQ(line[1].x, c.hook.x);
-        EXPECT_EQ(line[1].y, c.hook.y);
     }
 }
 
-TEST(RopeLine, HookAtTheCentreGivesNoNaN) {
-    const Vec2 points[] = {Vec2(3, 2), Vec2(0, 0), Vec2(-7.25f, 1e-30f)};
-    for (const Vec2& p : points) {
-        Vec2 line[2];
-        rope_line(p, p, line);
-        EXPECT_EQ(line[0].x, p.x);
-        EXPECT_EQ(line[0].y, p.y);
-        EXPECT_EQ(line[1].x, p.x);
-        EXPECT_EQ(line[1].y, p.y);
+TEST(DrawnRope, NoDirectionGivesTheCentreNotNaN) {
+    const struct {
+        Vec2 pos;
+        Vec2 hook;
+    } cases[] = {
+        {Vec2(3, 2), Vec2(3, 2)},
+        {Vec2(-7.25f, 1e-30f), Vec2(-7.25f, 1e-30f)},
+        // So close that the squared distance underflows to 0.
+        {Vec2(0, 0), Vec2(1e-30f, 0)},
+        {Vec2(0, 0), Vec2(0, -1e-25f)},
+    };
+    for (const auto& c : cases) {
+        const Vec2 start = drawn_rope_start(c.pos, c.hook);
+        EXPECT_EQ(start.x, c.pos.x);
+        EXPECT_EQ(start.y, c.pos.y);
     }
-    // So close that the squared distance underflows: no direction either.
-    Vec2 line[2];
-    rope_line(Vec2(0, 0), Vec2(1e-30f, 0), line);
-    EXPECT_FALSE(std::isnan(line[0].x));
-    EXPECT_FALSE(std::isnan(line[0].y));
-    EXPECT_EQ(line[0].x, 0.0f);
 }
 
 }  // namespace
