@@ -17,6 +17,7 @@ constexpr float rope_rest_length = 0.5f;    // units: slack below which nothing 
 constexpr float rope_damping = 20.0f;       // pull per unit of speed away from the hook
 constexpr float rope_constant_pull = 4.0f;  // units per second squared, with the damping
 constexpr float rope_spring = 3.0f;         // pull per unit of length beyond the rest length
+constexpr float rope_step_limit = 0.1f;     // seconds: longest step the pull takes whole
 
 inline bool is_finite(Vec2 v) { return isfinite(v.x) && isfinite(v.y); }
 
@@ -28,11 +29,20 @@ void pull_rope(Ball& ball, Vec2 body, float dt) {
     const Vec2 toward = normalize(r);
     // The centre on the anchor itself: no direction to pull in this frame.
     if (!is_finite(toward)) return;
+    // The pull is one explicit step of a stiff damped spring, measured from
+    // a tentative position that is itself a whole step ahead. Over a long
+    // step it multiplies the body's speed instead of damping it (by about
+    // 1 - 20 dt from the damping and 1 - 3 dt^2 from the spring), so a few
+    // stalls of some seconds with the rope held drive the velocity to
+    // infinity and on to NaN. Steps up to 0.1 s take the pull whole; longer
+    // ones take it over the step h with (20 + 3 dt) h = 2, which at most
+    // reverses the speed.
+    const float h = dt > rope_step_limit ? 2.0f / (rope_damping + rope_spring * dt) : dt;
     const float away = -dot(toward, ball.vel);
     float pull = 0.0f;
     if (away > 0.0f && d > ball.rope_len) pull = away * rope_damping + rope_constant_pull;
     if (d > rope_rest_length) pull = pull + (d - rope_rest_length) * rope_spring;
-    ball.vel = ball.vel + toward * (pull * dt);
+    ball.vel = ball.vel + toward * (pull * h);
 }
 
 // One branch of the rope's state machine, chosen by the state on entry.

@@ -151,38 +151,64 @@ TEST(BallRope, FlyingHookLengthAndWallTests) {
     }
 }
 
-// The body's tentative position is (0, 0) after a step of 0.125 s, with the
+// The body's tentative position is (0, 0) after the step dt, with the
 // velocity after gravity (0, vy); the anchor lies straight above at distance d.
 struct PullCase {
     const char* name;
+    float dt;
     float d;
-    float vy;      // +1 moves away from the anchor, -1 toward it
-    float pull;    // expected pull
+    float vy;        // +1 moves away from the anchor, -1 toward it
+    float pull;      // expected pull
+    float applied;   // the step the pull is applied over
 };
 
 TEST(BallRope, PullOfTheAttachedRope) {
     const PullCase cases[] = {
-        {"away beyond rest", 1.0f, 1.0f, 25.5f},
-        {"toward beyond rest", 1.0f, -1.0f, 1.5f},
-        {"away within rest", 0.4f, 1.0f, 0.0f},
-        {"still beyond rest", 1.0f, 0.0f, 1.5f},
+        {"away beyond rest", 0.0625f, 1.0f, 1.0f, 25.5f, 0.0625f},
+        {"toward beyond rest", 0.0625f, 1.0f, -1.0f, 1.5f, 0.0625f},
+        {"away within rest", 0.0625f, 0.4f, 1.0f, 0.0f, 0.0625f},
+        {"still beyond rest", 0.0625f, 1.0f, 0.0f, 1.5f, 0.0625f},
+        {"longest whole step", 0.1f, 1.0f, 1.0f, 25.5f, 0.1f},
+        // Past 0.1 s the pull acts over h with (20 + 3 dt) h = 2.
+        {"long step", 2.0f, 1.0f, 1.0f, 25.5f, 2.0f / 26.0f},
     };
-    const float dt = 0.125f;
     for (const PullCase& c : cases) {
         SCOPED_TRACE(c.name);
         TestLevel level({}, {}, Vec2(0, 0));
         Ball ball;
         ball.reset(level.state);
-        ball.pos = Vec2(0, -c.vy * dt);
-        ball.vel = Vec2(0, c.vy - dt * 1.5f);
+        ball.pos = Vec2(0, -c.vy * c.dt);
+        ball.vel = Vec2(0, c.vy - c.dt * 1.5f);
         ball.rope_state = Attached;
         ball.rope_len = 0.5f;
         ball.hook_pos = Vec2(0, -c.d);
-        ball.update(dt, controls(0, 1));
+        ball.update(c.dt, controls(0, 1));
         EXPECT_EQ(ball.rope_state, Attached);
-        EXPECT_FLOAT_EQ(ball.vel.y, c.vy - c.pull * dt);
+        EXPECT_NEAR(ball.vel.y, c.vy - c.pull * c.applied, 1e-5f);
         EXPECT_EQ(ball.vel.x, 0.0f);
     }
+}
+
+// Stalls of 5 s in a row with the rope held: taken whole, each pull would
+// multiply the speed about 75-fold until it overflows and turns to NaN.
+TEST(BallRope, RepeatedStallsWithTheRopeHeldStayBounded) {
+    TestLevel box({Segment(Vec2(-2, -2), Vec2(4, -2)), Segment(Vec2(4, -2), Vec2(4, 3)),
+                   Segment(Vec2(4, 3), Vec2(-2, 3)), Segment(Vec2(-2, 3), Vec2(-2, -2))},
+                  {}, Vec2(0, 0));
+    SoundLog sounds;
+    Ball ball;
+    ball.reset(box.state);
+    ball.vel = Vec2(2, 1);
+    ball.rope_state = Attached;
+    ball.rope_len = 0.5f;
+    ball.hook_pos = Vec2(1, -2);
+    for (int frame = 0; frame < 40; ++frame) {
+        ball.update(5.0f, controls(0, 1));
+        ASSERT_TRUE(finite(ball.pos) && finite(ball.vel)) << "frame " << frame;
+        ASSERT_LT(length(ball.vel), 1000.0f) << "frame " << frame;
+        ASSERT_TRUE(ball.pos.x > -2 && ball.pos.x < 4 && ball.pos.y > -2 && ball.pos.y < 3);
+    }
+    EXPECT_EQ(ball.rope_state, Attached);
 }
 
 TEST_F(OpenSpace, ReleaseInAttachedDropsTheRopeWithoutPull) {
