@@ -28,6 +28,8 @@ constexpr int32_t sound_tick_samples = 735;  // 1/60 s at 44100 Hz
 
 struct SoundVoice {
     SoundVoice();
+    // Stops being the current voice, so play_sound never reaches freed memory.
+    ~SoundVoice();
 
     // Writes count samples (nothing when count <= 0) and advances the voice.
     void render(float* out, int32_t count);
