@@ -18,6 +18,10 @@ constexpr float rope_damping = 20.0f;       // pull per unit of speed away from 
 constexpr float rope_constant_pull = 4.0f;  // units per second squared, with the damping
 constexpr float rope_spring = 3.0f;         // pull per unit of length beyond the rest length
 constexpr float rope_step_limit = 0.1f;     // seconds: longest step the pull takes whole
+// Seconds: the longest frame the body lives through. Four frames a second is
+// far below any playable rate; a longer frame is a stall (a busy machine, a
+// suspend), and the body sits out the rest of it.
+constexpr float max_body_step = 0.25f;
 
 inline bool is_finite(Vec2 v) { return isfinite(v.x) && isfinite(v.y); }
 
@@ -101,7 +105,14 @@ void Ball::reset(LevelState& level_state) {
     rope_state = Idle;
 }
 
-void Ball::update(float dt, const ControlInput& input) {
+void Ball::update(float frame_dt, const ControlInput& input) {
+    // Gravity for the whole frame goes into the velocity before the move, so
+    // a body resting on the ground is driven into it by g dt^2 and bounces
+    // back up with half the speed g dt over the rest of the frame: after a
+    // stall of six seconds it leaps some thirty units, and on the title
+    // level's open ground it can come down beyond the ground's end and fall
+    // for ever. Longer frames are cut to the longest step.
+    const float dt = frame_dt > max_body_step ? max_body_step : frame_dt;
     if (length(input.aim) > 0.0f) aim = normalize(input.aim);
     const Vec2 saved = pos;
     vel.y = vel.y + dt * gravity;

@@ -24,7 +24,8 @@ struct Ball {
     // Places the body at the level's start, at rest, with no rope; the aim
     // carries over.
     void reset(LevelState& level);
-    // Advances the body by dt seconds: aim, gravity, rope, swept move, gems.
+    // Advances the body by dt seconds (at most 0.25 s of a longer frame):
+    // aim, gravity, rope, swept move, gems.
     void update(float dt, const ControlInput& input);
     // Sweeps the body along fraction of its frame step, bouncing at most
     // depth more times.

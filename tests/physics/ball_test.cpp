@@ -170,7 +170,7 @@ TEST(BallRope, PullOfTheAttachedRope) {
         {"still beyond rest", 0.0625f, 1.0f, 0.0f, 1.5f, 0.0625f},
         {"longest whole step", 0.1f, 1.0f, 1.0f, 25.5f, 0.1f},
         // Past 0.1 s the pull acts over h with (20 + 3 dt) h = 2.
-        {"long step", 2.0f, 1.0f, 1.0f, 25.5f, 2.0f / 26.0f},
+        {"long step", 0.25f, 1.0f, 1.0f, 25.5f, 2.0f / 20.75f},
     };
     for (const PullCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -189,8 +189,9 @@ TEST(BallRope, PullOfTheAttachedRope) {
     }
 }
 
-// Stalls of 5 s in a row with the rope held: taken whole, each pull would
-// multiply the speed about 75-fold until it overflows and turns to NaN.
+// Stalls of 5 s in a row with the rope held (the body lives 0.25 s of each):
+// taken whole, each pull would multiply the speed four-fold (twice after the
+// bounce) until it overflows and turns to NaN.
 TEST(BallRope, RepeatedStallsWithTheRopeHeldStayBounded) {
     TestLevel box({Segment(Vec2(-2, -2), Vec2(4, -2)), Segment(Vec2(4, -2), Vec2(4, 3)),
                    Segment(Vec2(4, 3), Vec2(-2, 3)), Segment(Vec2(-2, 3), Vec2(-2, -2))},
@@ -209,6 +210,27 @@ TEST(BallRope, RepeatedStallsWithTheRopeHeldStayBounded) {
         ASSERT_TRUE(ball.pos.x > -2 && ball.pos.x < 4 && ball.pos.y > -2 && ball.pos.y < 3);
     }
     EXPECT_EQ(ball.rope_state, Attached);
+}
+
+TEST_F(OpenSpace, StallCountsAsAQuarterSecond) {
+    ball.update(6.0f, controls(0, 0));
+    EXPECT_FLOAT_EQ(ball.vel.y, 0.375f);
+    EXPECT_FLOAT_EQ(ball.pos.y, 0.375f * 0.25f);
+}
+
+// Taken whole, the 6 s of gravity would drive the resting body into the
+// ground and bounce it some 27 units up.
+TEST(BallStall, RestingBodyStaysOnTheGround) {
+    SoundLog sounds;
+    TestLevel level({Segment(Vec2(-5, 0.5f), Vec2(5, 0.7f))}, {}, Vec2(0, 0.375f));
+    Ball ball;
+    ball.reset(level.state);
+    for (int frame = 0; frame < 20; ++frame) {
+        ball.update(frame % 2 == 0 ? 6.0f : 1.0f / 60, controls(0, 0, 1));
+        ASSERT_GT(ball.pos.y, 0.2f) << "frame " << frame;
+        ASSERT_LT(ball.pos.y, 0.7f) << "frame " << frame;
+        ASSERT_LT(length(ball.vel), 1.0f) << "frame " << frame;
+    }
 }
 
 TEST_F(OpenSpace, ReleaseInAttachedDropsTheRopeWithoutPull) {
