@@ -72,9 +72,14 @@ def _shapes(group):
             yield child
 
 
+# Undoing the drawing's viewBox leaves rounding noise around 1e-16; drawings
+# hold far fewer digits than this, so rounding here brings back 0 as 0.
+COORDINATE_DIGITS = 10
+
+
 def _point(p, inverse):
     q = inverse.point_in_matrix_space(p)
-    return (float(q.x), float(q.y))
+    return (round(float(q.x), COORDINATE_DIGITS) + 0.0, round(float(q.y), COORDINATE_DIGITS) + 0.0)
 
 
 def _subpaths(shape, inverse):
