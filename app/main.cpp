@@ -65,11 +65,11 @@ int main(int argc, char** argv) {
     if (options.fullscreen) choose_screen_size();
     if (options.width_option != 0) screen_width = options.width_option;
     if (options.height_option != 0) screen_height = options.height_option;
-    const Uint32 video_flags = options.fullscreen ? SDL_OPENGL | SDL_FULLSCREEN : SDL_OPENGL;
     if (!video_size_representable({screen_width, screen_height})) {
         SDL_SetError("Invalid width or height");
         fail("Unable to set video mode");
     }
+    const Uint32 video_flags = options.fullscreen ? SDL_OPENGL | SDL_FULLSCREEN : SDL_OPENGL;
     if (SDL_SetVideoMode(screen_width, screen_height, video_bits_per_pixel, video_flags) == nullptr) {
         fail("Unable to set video mode");
     }
@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
         flow.state_time += dt;
     }
 
+    // Shutdown: the sound owner first (it pauses the audio), then the stick.
     delete synth;
     if (joystick != nullptr) SDL_JoystickClose(joystick);
     return 0;  // the level state goes last, as main's scope closes; then SDL_Quit
