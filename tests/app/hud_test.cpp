@@ -142,10 +142,4 @@ TEST(HudBlink, ShownInTheFirstHalfOfEachSecond) {
     }
 }
 
-TEST(HudValues, ScoresAndGemsComeFromTheirInputs) {
-    const HudInputs in{640, 480, 1234, 98765, 0};
-    const HudTexts hud = hud_texts(flow_in(Playing, Playing, 0, 0.0f), in);
-    EXPECT_EQ(shown(hud), "hi 98765|score 1234|$0|0:00");
-}
-
 }  // namespace

@@ -95,21 +95,6 @@ TEST(Figures, EveryVertexLiesInItsCell) {
     }
 }
 
-TEST(Figures, GemIsCentredInItsCell) {
-    float min_x = 1, max_x = 0, min_y = 1, max_y = 0;
-    for (int32_t i = 0; i < shape_gem.vertex_count(); ++i) {
-        const Point p = vertex(shape_gem, i);
-        min_x = std::fmin(min_x, p.x);
-        max_x = std::fmax(max_x, p.x);
-        min_y = std::fmin(min_y, p.y);
-        max_y = std::fmax(max_y, p.y);
-    }
-    EXPECT_NEAR(max_x - min_x, 0.41f, 0.005f);
-    EXPECT_NEAR(max_y - min_y, 0.45f, 0.005f);
-    EXPECT_NEAR((min_x + max_x) / 2, 0.49f, 0.01f);
-    EXPECT_NEAR((min_y + max_y) / 2, 0.50f, 0.01f);
-}
-
 TEST(Figures, BodyIsAClosedRingWithHatchingInside) {
     const Point centre{0.5f, 0.49497625f};
     constexpr int32_t ring_lines = 16;
@@ -126,22 +111,6 @@ TEST(Figures, BodyIsAClosedRingWithHatchingInside) {
     for (int32_t i = 2 * ring_lines; i < shape_body.vertex_count(); ++i) {
         EXPECT_LT(distance(vertex(shape_body, i), centre), 0.1211f) << "vertex " << i;
     }
-}
-
-TEST(Figures, PointerCrossRunsFromEachCornerInward) {
-    for (int32_t line = 0; line < cursor_cross_vertex_count / 2; ++line) {
-        const float* v = cursor_cross + 4 * line;
-        EXPECT_EQ(std::fabs(v[0]), 6.0f);
-        EXPECT_EQ(std::fabs(v[1]), 6.0f);
-        EXPECT_EQ(v[2], v[0] / 3.0f);
-        EXPECT_EQ(v[3], v[1] / 3.0f);
-    }
-    // The four lines go to four different corners.
-    std::set<std::pair<float, float>> corners;
-    for (int32_t line = 0; line < 4; ++line) {
-        corners.insert({cursor_cross[4 * line], cursor_cross[4 * line + 1]});
-    }
-    EXPECT_EQ(corners.size(), 4u);
 }
 
 }  // namespace

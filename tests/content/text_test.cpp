@@ -34,27 +34,6 @@ TEST(FormatText, LongOutputIsCutAfterItsNinetyNinthCharacter) {
     }
 }
 
-TEST(FormatText, NumbersAsTheHudWritesThem) {
-    const struct {
-        const char* format;
-        int a;
-        int b;
-        const char* expected;
-    } cases[] = {
-        {"hi %d", 0, 0, "hi 0"},
-        {"score %d", 123450, 0, "score 123450"},
-        {"$%d", 3, 0, "$3"},
-        {"%d:%02d", 1, 0, "1:00"},
-        {"%d:%02d", 0, 7, "0:07"},
-        {"%d", -40, 0, "-40"},
-    };
-    for (const auto& c : cases) {
-        char out[text_buffer_size];
-        format_text(out, c.format, c.a, c.b);
-        EXPECT_STREQ(out, c.expected);
-    }
-}
-
 TEST(TextCells, CharactersWithoutGlyphLeaveEmptyCells) {
     const std::vector<const LineShape*> press = cells("press start");
     ASSERT_EQ(press.size(), 11u);
@@ -80,17 +59,6 @@ TEST(TextCells, DollarShowsTheGem) {
     ASSERT_EQ(drawn.size(), 2u);
     EXPECT_EQ(drawn[0], &shape_gem);
     EXPECT_EQ(drawn[1], find_glyph('3'));
-}
-
-TEST(TextCells, EveryHudCharacterButTheSpaceHasAGlyph) {
-    const char* texts[] = {"hi 0123456789", "score 9", "$5", "1:59", "press start",
-                           "game over"};
-    for (const char* text : texts) {
-        const std::vector<const LineShape*> drawn = cells(text);
-        for (size_t i = 0; i < drawn.size(); ++i) {
-            EXPECT_EQ(drawn[i] == nullptr, text[i] == ' ') << text << " cell " << i;
-        }
-    }
 }
 
 }  // namespace

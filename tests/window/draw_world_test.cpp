@@ -164,19 +164,6 @@ TEST_F(WorldDraw, AimLineAndRopeOnlyWhilePlaying) {
     }
 }
 
-TEST_F(WorldDraw, RopeToAHookAtTheCentreDrawsNoStrayLine) {
-    LevelState level;
-    level.load(&empty_level);
-    Ball ball = ball_at(Vec2(3, 2));
-    ball.aim = Vec2(0, 1);
-    ball.rope_state = Attached;
-    ball.hook_pos = ball.pos;
-    const Frame frame = render(flow_in(Playing, Playing), level, ball, Vec2(0, 0), true);
-    // Body, the aim line straight down to pixel 460, and the HUD.
-    EXPECT_EQ(frame.light_outside({hud_top, hud_bottom, Box{300, 220, 340, 262}, Box{316, 250, 324, 462}}),
-              "");
-}
-
 TEST_F(WorldDraw, CollectedGemsDisappear) {
     LevelState level;
     level.load(&plus_level);
