@@ -11,7 +11,7 @@ struct Vec2 {
 
     // Left unset on purpose: every use assigns before reading.
     Vec2() = default;
-    Vec2(float x_, float y_) : x(x_), y(y_) {}
+    constexpr Vec2(float x_, float y_) : x(x_), y(y_) {}
 
     void zero() { x = 0.0f; y = 0.0f; }
 
@@ -52,7 +52,7 @@ struct Segment {
     Vec2 b;
 
     Segment() = default;
-    Segment(Vec2 a_, Vec2 b_) : a(a_), b(b_) {}
+    constexpr Segment(Vec2 a_, Vec2 b_) : a(a_), b(b_) {}
 };
 
 // The point of s nearest to p. A zero-length segment divides 0 by 0; the NaN
