@@ -1,16 +1,17 @@
 // Entry point: start-up, the frame loop and shutdown.
-#include <GL/gl.h>
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/events.h"
+#include "app/frame_draw.h"
 #include "app/game_flow.h"
 #include "app/globals.h"
 #include "app/input.h"
 #include "app/options.h"
 #include "app/pacing.h"
 #include "content/level.h"
+#include "physics/ball.h"
 #include "sound/synth.h"
 
 namespace {
@@ -44,13 +45,6 @@ SDL_Joystick* open_joystick() {
     return joystick;
 }
 
-// Everything drawn is client-side arrays of 2D lines with these settings.
-void set_fixed_gl_state() {
-    glEnable(GL_LINE_SMOOTH);
-    glLineWidth(2.0f);
-    glEnableClientState(GL_VERTEX_ARRAY);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,7 +74,8 @@ int main(int argc, char** argv) {
     Synth* synth = new Synth;
     GameFlow flow;  // level_index 0, state EnterTitle, and the other start values
     LevelState level;
-    set_fixed_gl_state();
+    Ball ball;  // reset from the title level on the first frame
+    init_gl_state();
 
     LoopState loop;
     uint32_t last_ticks = SDL_GetTicks();
@@ -94,11 +89,8 @@ int main(int argc, char** argv) {
         SDL_Event event;
         while (SDL_PollEvent(&event)) handle_event(event, input, loop, flow);
         input.aim = read_aim(joystick, loop.pointer, screen_width, screen_height);
-        // Game-flow step: game_flow_step(flow, dt, input, level, ball);
-        // Frame drawing: draw_frame(...), which ends with the buffer swap.
-        glClearColor(0.0f, 0.1f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        SDL_GL_SwapBuffers();
+        game_flow_step(flow, dt, input, level, ball);
+        draw_frame(flow, level, ball, loop.pointer, joystick != nullptr);
         flow.state_time += dt;
     }
 
