@@ -19,7 +19,7 @@ check() {
 }
 
 # A capture at a size other than the default, after a pointer move.
-bash "$tool" --size 800x600 --wait 0.5 --move 400 300 --wait 0.3 "$game" "$work/shot.png" >"$work/out.txt"
+bash "$tool" --size 800x600 --wait 1.5 --move 400 300 --wait 0.5 "$game" "$work/shot.png" >"$work/out.txt"
 check "a PNG was written" '[ -s "$work/shot.png" ]'
 check "the PNG has the window size" \
     '[ "$(/usr/bin/convert "$work/shot.png" -format "%w %h" info:)" = "800 600" ]'
