@@ -10,7 +10,9 @@
 #include <vector>
 
 // Sets the given environment variables (the driver among them), starts SDL's
-// audio subsystem, and on the way out shuts SDL down and restores them.
+// audio subsystem, and on the way out stops it and restores them. (Releasing a
+// Synth closes the device, which stops the subsystem too; opening the next one
+// starts it again with the same variables.)
 class AudioDriverEnv {
 public:
     explicit AudioDriverEnv(std::vector<std::pair<std::string, std::string>> vars) {
@@ -19,10 +21,10 @@ public:
             saved_.push_back({name, old ? std::string(old) : std::string(), old != nullptr});
             setenv(name.c_str(), value.c_str(), 1);
         }
-        ok_ = SDL_Init(SDL_INIT_AUDIO) == 0;
+        ok_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     }
     ~AudioDriverEnv() {
-        SDL_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
         for (const Saved& s : saved_) {
             if (s.was_set) setenv(s.name.c_str(), s.value.c_str(), 1);
             else unsetenv(s.name.c_str());
