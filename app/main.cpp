@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
         flow.state_time += dt;
     }
 
-    // Shutdown: the sound owner first (it pauses the audio), then the stick.
+    // Shutdown: the sound owner first (it stops and closes the audio device),
+    // then the stick.
     delete synth;
     if (joystick != nullptr) SDL_JoystickClose(joystick);
     return 0;  // the level state goes last, as main's scope closes; then SDL_Quit
