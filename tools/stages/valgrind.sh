@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Memory stage: one valgrind memcheck run of the real game in a window under
-# its own Xvfb: title, a new game, the rope fired and held, a pause, then
-# Escape. It must end normally with no memcheck error and no lost block that
+# its own Xvfb, playing the scripted game of tests/scripts/game_e2e.sh (title,
+# a new game, the rope fired and held, a pause, then Escape). It must end normally with no memcheck error and no lost block that
 # the game's own code allocated; what SDL, Mesa and X11 keep for themselves
 # is suppressed by tests/valgrind.supp. First, a small program that loses two
 # blocks on purpose in a process with SDL and OpenGL loaded proves that the
@@ -66,56 +66,16 @@ else
 fi
 
 # --- The game -------------------------------------------------------------
-cat >"$work/drive.sh" <<'DRIVE'
-# Runs inside the Xvfb: starts the game under memcheck, plays a little, quits.
-set -u
-log=$1
-shift
-"$@" --log-file="$log" "$GAME" --windowed >/dev/null 2>&1 &
-pid=$!
-window=""
-for _ in $(seq 1 900); do   # valgrind starts Mesa slowly: up to 90 s
-    window=$(xwininfo -root -children 2>/dev/null | grep -m1 '640x480+' || true)
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if [ -z "$window" ]; then
-    echo "valgrind.sh: the game's window never appeared" >&2
-    kill "$pid" 2>/dev/null
-    wait "$pid"
-    exit 1
-fi
-geometry=$(sed -n 's/.*640x480+\([0-9]*\)+\([0-9]*\).*/\1 \2/p' <<<"$window")
-read -r x y <<<"$geometry"
-at() { xdotool mousemove $((x + $1)) $((y + $2)); }
-sleep 2
-at 320 240; xdotool click 1           # the title takes the press: a new game
-sleep 4                               # zoom out, new game, zoom in
-at 420 120; xdotool mousedown 1       # fire up and right, hold
-sleep 2
-at 200 150; sleep 1
-xdotool mouseup 1
-xdotool key p; sleep 1; xdotool key p # pause and go on
-at 250 100; xdotool key space; sleep 1
-xdotool key Escape
-for _ in $(seq 1 600); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    echo "valgrind.sh: the game did not quit on Escape" >&2
-    kill -9 "$pid"
-fi
-wait "$pid"
-DRIVE
+# The scripted game of tests/scripts/game_e2e.sh, run under memcheck. The
+# wrapper is split on spaces: the paths above must not hold any.
 set +e
-GAME="$game" bash "$root/tests/with_xvfb.sh" bash "$work/drive.sh" "$work/game.log" "${memcheck[@]}"
+GRAPNEL_WRAPPER="${memcheck[*]} --log-file=$work/game.log" \
+    bash "$root/tests/scripts/game_e2e.sh" "$build" "$root"
 game_status=$?
 set -e
 grep -E "definitely lost:|indirectly lost:|suppressed:|ERROR SUMMARY" "$work/game.log" | sed 's/^==[0-9]*== *//' || true
 if [ "$game_status" -ne 0 ]; then
-    echo "valgrind.sh: the game under memcheck ended with status $game_status"
+    echo "valgrind.sh: the scripted game under memcheck failed (status $game_status)"
     grep -A30 -E "are definitely lost|are indirectly lost|Invalid|uninitialised|Conditional jump" \
         "$work/game.log" | head -120
     fail=1
