@@ -64,6 +64,13 @@ int main(int argc, char** argv) {
         fail("Unable to set video mode");
     }
     const Uint32 video_flags = options.fullscreen ? SDL_OPENGL | SDL_FULLSCREEN : SDL_OPENGL;
+    // The classic library refuses a full screen larger than every listed mode;
+    // the compatibility library would scale it. Both answer this query alike.
+    if (options.fullscreen &&
+        SDL_VideoModeOK(screen_width, screen_height, video_bits_per_pixel, video_flags) == 0) {
+        SDL_SetError("No video mode large enough for %dx%d", screen_width, screen_height);
+        fail("Unable to set video mode");
+    }
     if (SDL_SetVideoMode(screen_width, screen_height, video_bits_per_pixel, video_flags) == nullptr) {
         fail("Unable to set video mode");
     }

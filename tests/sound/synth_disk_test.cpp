@@ -112,7 +112,17 @@ TEST(SynthDisk, FileHoldsOneVoiceSamplePerSlot) {
         }
         EXPECT_TRUE(odd_buffer_count_seen) << "every callback rendered two buffers' worth";
 
-        const std::vector<int16_t> file = read_slots(path);
+        std::vector<int16_t> file = read_slots(path);
+        if (getenv("GRAPNEL_SDL_COMPAT")) {
+            // The compatibility library opens its SDL 2 device in stereo and
+            // copies each slot of the game's mono buffer to both channels.
+            std::vector<int16_t> left;
+            for (size_t k = 0; k + 1 < file.size(); k += 2) {
+                ASSERT_EQ(file[k], file[k + 1]) << "slot " << k / 2;
+                left.push_back(file[k]);
+            }
+            file = left;
+        }
         ASSERT_GE(static_cast<int64_t>(file.size()), after + 16 * device_buffer_frames);
         for (int64_t k = 0; k < device_buffer_frames; ++k) ASSERT_EQ(file[k], 0) << "slot " << k;
 
@@ -126,7 +136,11 @@ TEST(SynthDisk, FileHoldsOneVoiceSamplePerSlot) {
             for (int64_t lead = 0; lead + start <= first_sound && !matched; lead += device_buffer_frames) {
                 const int64_t count = static_cast<int64_t>(file.size()) - lead - start;
                 const std::vector<int16_t> want = reference_slots(start, snd_rope_catch, 0.9f, count);
-                matched = std::equal(want.begin(), want.end(), file.begin() + lead);
+                // Through SDL 2 the samples pass a float conversion that can
+                // take one unit off large magnitudes.
+                const int tolerance = getenv("GRAPNEL_SDL_COMPAT") ? 1 : 0;
+                matched = std::equal(want.begin(), want.end(), file.begin() + lead,
+                                     [tolerance](int16_t a, int16_t b) { return std::abs(a - b) <= tolerance; });
                 if (matched) {
                     RecordProperty("silent_lead_frames", static_cast<int>(lead));
                     // The program has ended and the level holds still.

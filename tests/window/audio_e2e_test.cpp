@@ -86,7 +86,17 @@ TEST(AudioEndToEnd, TitleStartPlaysLevelStartThenHoldsStill) {
     ASSERT_EQ(game.wait_exit(exit_timeout), 0) << game.err();
     const double elapsed = monotonic_seconds() - started;
 
-    const std::vector<int16_t> slots = read_slots(file);
+    std::vector<int16_t> slots = read_slots(file);
+    if (getenv("GRAPNEL_SDL_COMPAT")) {
+        // The compatibility library's SDL 2 device is stereo: each slot of the
+        // game's mono buffer appears in both channels.
+        std::vector<int16_t> left;
+        for (size_t k = 0; k + 1 < slots.size(); k += 2) {
+            ASSERT_EQ(slots[k], slots[k + 1]) << "slot " << k / 2;
+            left.push_back(slots[k]);
+        }
+        slots = left;
+    }
     const int64_t total = static_cast<int64_t>(slots.size());
     // One channel at 44100 Hz: the device ran for less than the process did,
     // so the file cannot hold more than 44100 slots per second of it (a
@@ -115,7 +125,12 @@ TEST(AudioEndToEnd, TitleStartPlaysLevelStartThenHoldsStill) {
         for (int64_t start = 0; lead + start <= first_sound && onset < 0; start += device_buffer_frames) {
             const std::vector<int16_t> want = level_start_slots(start, span);
             const int64_t at = lead + start;
-            if (std::equal(want.begin(), want.end(), slots.begin() + at)) onset = at;
+            // Through SDL 2 a float conversion can take one unit off large magnitudes.
+            const int tolerance = getenv("GRAPNEL_SDL_COMPAT") ? 1 : 0;
+            if (std::equal(want.begin(), want.end(), slots.begin() + at,
+                           [tolerance](int16_t a, int16_t b) { return std::abs(a - b) <= tolerance; })) {
+                onset = at;
+            }
         }
     }
     ASSERT_GE(onset, 0) << "no onset makes the file equal snd_level_start; first sound at slot "

@@ -10,8 +10,9 @@ namespace {
 constexpr double exit_timeout = 30.0;  // seconds; start-up opens the window first
 
 TEST(AudioNoDevice, GamePrintsTheAudioMessageAndExits1) {
-    // An audio driver SDL does not know leaves it with no device to open.
-    GameProcess game({"--windowed"}, {"SDL_AUDIODRIVER=grapnel-no-such-driver"});
+    // ALSA naming a device that does not exist leaves SDL no device to open,
+    // with either SDL 1.2 library.
+    GameProcess game({"--windowed"}, {"SDL_AUDIODRIVER=alsa", "AUDIODEV=grapnel-no-such-device"});
     ASSERT_TRUE(game.started());
     EXPECT_EQ(game.wait_exit(exit_timeout), 1);
     const std::string err = game.err();
