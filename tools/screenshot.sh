@@ -109,6 +109,22 @@ read -r window_id corner <<<"$geometry"
 origin_x=$(echo "$corner" | cut -d+ -f2)
 origin_y=$(echo "$corner" | cut -d+ -f3)
 
+# The window is black until the game presents its first frame, which on a
+# busy machine can take a while after the window opens (the audio device and
+# the renderer start in between). Every frame clears to the dark green
+# background, so wait until the window's mean brightness is above zero.
+first_frame=""
+for _ in $(seq 1 200); do
+    kill -0 "$game_pid" 2>/dev/null || game_ended
+    mean=$(xwd -id "$window_id" -silent 2>/dev/null | /usr/bin/convert xwd:- -format '%[fx:mean]' info: 2>/dev/null || true)
+    if [ -n "$mean" ] && [ "$mean" != "0" ]; then
+        first_frame=yes
+        break
+    fi
+    sleep 0.05
+done
+[ -n "$first_frame" ] || fail "the game showed no frame within 10 seconds"
+
 for ((i = 0; i < ${#steps[@]}; i += 2)); do
     kind=${steps[i]}
     arg=${steps[i + 1]}
