@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "physics/vec2.h"
+#include "physics/wall_boxes.h"
 
 // One level as constant data: a line drawing whose first segment_count lines
 // trace the collision segments, the gems and the body's start.
@@ -43,4 +44,7 @@ public:
     const LevelData* data;   // unset until the first load
     uint8_t* gem_present;    // owned, gem_count flags; null until the first load
     int32_t gems_left;
+    // The walls' bounds, prepared at each load so the queries can pass over
+    // walls out of reach.
+    WallBoxes wall_boxes;
 };

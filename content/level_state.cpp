@@ -14,4 +14,5 @@ void LevelState::load(const LevelData* level) {
     gem_present = new uint8_t[level->gem_count];
     for (int32_t i = 0; i < level->gem_count; ++i) gem_present[i] = 1;
     gems_left = level->gem_count;
+    wall_boxes.prepare(level->segments, level->segment_count);
 }

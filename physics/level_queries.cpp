@@ -3,7 +3,7 @@
 #include "content/level.h"
 
 #include "app/globals.h"
-#include "physics/queries.h"
+#include "physics/wall_boxes.h"
 #include "sound/programs.h"
 #include "sound/synth.h"
 
@@ -15,13 +15,12 @@ constexpr int32_t gem_score = 100;
 }  // namespace
 
 bool LevelState::path_hit(const Segment& path, Vec2& out_point) const {
-    return path_hits_segments(path, data->segments, data->segment_count, out_point);
+    return path_hits_segments(path, wall_boxes, out_point);
 }
 
 bool LevelState::sweep(const Circle& circle, const Vec2& motion, Vec2& out_pos,
                        Vec2& out_normal, float& out_dist) const {
-    return sweep_circle(circle, motion, data->segments, data->segment_count, out_pos,
-                        out_normal, out_dist);
+    return sweep_circle(circle, motion, wall_boxes, out_pos, out_normal, out_dist);
 }
 
 void LevelState::collect_gems(const Vec2& pos) {
