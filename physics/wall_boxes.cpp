@@ -32,6 +32,15 @@ void WallBoxes::prepare(const Segment* walls_, int32_t count_) {
     normals.assign(static_cast<size_t>(count), Vec2(0.0f, 0.0f));
     directions.assign(static_cast<size_t>(count), Vec2(0.0f, 0.0f));
     blocks.assign(static_cast<size_t>((count + walls_per_block - 1) / walls_per_block), empty_box);
+    quads.assign(blocks.size() * (walls_per_block / 4), WallQuad{});
+    for (WallQuad& q : quads) {
+        for (int k = 0; k < 4; ++k) {
+            q.lo_x[k] = empty_box.lo_x;
+            q.lo_y[k] = empty_box.lo_y;
+            q.hi_x[k] = empty_box.hi_x;
+            q.hi_y[k] = empty_box.hi_y;
+        }
+    }
     skipping = true;
     for (int32_t i = 0; i < count; ++i) {
         const Segment& s = walls[i];
@@ -48,5 +57,17 @@ void WallBoxes::prepare(const Segment* walls_, int32_t count_) {
         boxes[i] = box_of(s);
         WallBox& block = blocks[i / walls_per_block];
         block = merged(block, boxes[i]);
+        WallQuad& q = quads[i / 4];
+        const int k = i % 4;
+        q.lo_x[k] = boxes[i].lo_x;
+        q.lo_y[k] = boxes[i].lo_y;
+        q.hi_x[k] = boxes[i].hi_x;
+        q.hi_y[k] = boxes[i].hi_y;
+        q.a_x[k] = s.a.x;
+        q.a_y[k] = s.a.y;
+        q.m_x[k] = m.x;
+        q.m_y[k] = m.y;
+        q.t_x[k] = directions[i].x;
+        q.t_y[k] = directions[i].y;
     }
 }

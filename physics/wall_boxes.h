@@ -15,6 +15,17 @@ struct WallBox {
     float hi_y;
 };
 
+// Four walls side by side, one lane each, for the sweep's test of walls out
+// of reach: their boxes, first ends, normals and directions. A lane without
+// a wall, or with a zero-length wall, has an empty box and zero vectors.
+typedef float WallLanes __attribute__((vector_size(16)));
+struct WallQuad {
+    WallLanes lo_x, lo_y, hi_x, hi_y;
+    WallLanes a_x, a_y;
+    WallLanes m_x, m_y;
+    WallLanes t_x, t_y;
+};
+
 // The walls of a level in array order, each with its box, its unit normal and
 // its direction, and one box per run of walls_per_block walls. Preparing
 // allocates; the scans do not.
@@ -34,6 +45,7 @@ public:
     std::vector<Vec2> normals;        // per wall, exactly as the queries compute them
     std::vector<Vec2> directions;     // per wall: the normal turned a quarter
     std::vector<WallBox> blocks;      // union of the boxes of each run
+    std::vector<WallQuad> quads;      // walls_per_block / 4 per run
 };
 
 // The same queries as over a plain array (physics/queries.h), with the same

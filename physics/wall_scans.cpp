@@ -20,14 +20,37 @@ inline int32_t block_end(int32_t first, int32_t count) {
     return count - first < per_block ? count : first + per_block;
 }
 
-// A far wall in the sweep is passed over when its own test provably leaves
-// best alone: the circle near the wall's line takes only the ray test, which
-// cannot reach a far wall; otherwise the path from the rim must stay clear of
-// the wall's line or cross it at an angle.
-inline bool sweep_passes_over(const Circle& c, Vec2 motion, float total, float line_clear,
-                              const Segment& s, Vec2 m, Vec2 t) {
-    const float side = float_abs(dot(m, s.a - c.center));
-    return c.radius >= side || side > line_clear || crosses_at_an_angle(motion, total, t);
+typedef int32_t LaneFlags __attribute__((vector_size(16)));
+
+// Only compared, never used as a value: clearing the sign bit compares as
+// float_abs does, NaN included.
+inline WallLanes lane_abs(WallLanes v) {
+    LaneFlags bits;
+    __builtin_memcpy(&bits, &v, sizeof bits);
+    bits &= 0x7fffffff;
+    __builtin_memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+inline uint32_t lane_bits(LaneFlags f) {
+    return (f[0] & 1u) | (f[1] & 2u) | (f[2] & 4u) | (f[3] & 8u);
+}
+
+// The sweep's walls to pass over, one bit per lane: out of reach, and the
+// wall's own test provably leaves best alone. The circle near a wall's line
+// takes only the ray test, which cannot reach a far wall; otherwise the path
+// from the rim must stay clear of the wall's line or cross it at an angle.
+// (The side is computed as the wall's test computes it, so "near" agrees.)
+inline uint32_t sweep_passes_over(const WallQuad& q, bool far_block, const WallBox& reach,
+                                  const Circle& c, Vec2 motion, float line_clear,
+                                  float crossing) {
+    LaneFlags out = (q.lo_x > reach.hi_x) | (q.hi_x < reach.lo_x) | (q.lo_y > reach.hi_y) |
+                    (q.hi_y < reach.lo_y);
+    if (far_block) out = out | -1;
+    const WallLanes side = lane_abs(q.m_x * (q.a_x - c.center.x) + q.m_y * (q.a_y - c.center.y));
+    const WallLanes across = lane_abs(motion.x * q.t_y - motion.y * q.t_x);
+    const LaneFlags alone = (c.radius >= side) | (side > line_clear) | (across > crossing);
+    return lane_bits(out & alone);
 }
 
 }  // namespace
@@ -118,23 +141,19 @@ bool sweep_circle(const Circle& circle, const Vec2& motion, const WallBoxes& w,
             stopped |= sweep_wall(c, motion, u, walls[i], normals[i], best, normal);
         }
     } else {
-        const WallBox* boxes = w.boxes.data();
         const WallBox* blocks = w.blocks.data();
-        const Vec2* directions = w.directions.data();
+        const WallQuad* quads = w.quads.data();
         const float line_clear = float_abs(c.radius) + total + line_slack;
+        const float crossing = parallel_sine * total + 2.0f * path_rounding;
         for (int32_t b = 0, first = 0; first < count; ++b, first += per_block) {
             const bool far_block = out_of_reach(blocks[b], reach.box);
-            const int32_t end = block_end(first, count);
-            // First the walls of the run that need their full test, then
-            // those tests in array order.
-            uint32_t tested = 0;
-            for (int32_t i = first; i < end; ++i) {
-                const bool passed_over =
-                    (far_block || out_of_reach(boxes[i], reach.box)) &&
-                    (empty(boxes[i]) || sweep_passes_over(c, motion, total, line_clear, walls[i],
-                                                          normals[i], directions[i]));
-                tested |= passed_over ? 0u : 1u << (i - first);
-            }
+            const uint32_t passed =
+                sweep_passes_over(quads[2 * b], far_block, reach.box, c, motion, line_clear, crossing) |
+                sweep_passes_over(quads[2 * b + 1], far_block, reach.box, c, motion, line_clear,
+                                  crossing) << 4;
+            const int32_t walls_here = block_end(first, count) - first;
+            uint32_t tested = ~passed & ((1u << walls_here) - 1u);
+            // The remaining walls of the run take their full test in array order.
             for (; tested != 0; tested &= tested - 1) {
                 const int32_t i = first + __builtin_ctz(tested);
                 stopped |= sweep_wall(c, motion, u, walls[i], normals[i], best, normal);
