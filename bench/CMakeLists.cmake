@@ -6,7 +6,7 @@ set(GRAPNEL_BENCH_DIR ${CMAKE_CURRENT_SOURCE_DIR}/bench)
 
 # The allocation test replaces the global operator new, so it is a binary of
 # its own rather than a part of unit_tests.
-if(BUILD_TESTING AND EXISTS ${GRAPNEL_BENCH_DIR}/steady_alloc_test.cpp)
+if(BUILD_TESTING)
   find_package(GTest REQUIRED)
   add_executable(steady_alloc_test ${GRAPNEL_BENCH_DIR}/steady_alloc_test.cpp)
   target_link_libraries(steady_alloc_test PRIVATE grapnel_lib GTest::gtest GTest::gtest_main)
