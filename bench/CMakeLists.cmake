@@ -46,6 +46,8 @@ check_include_file_cxx(valgrind/callgrind.h GRAPNEL_HAVE_CALLGRIND_H)
 if(GRAPNEL_HAVE_CALLGRIND_H)
   add_executable(physics_steps ${GRAPNEL_BENCH_DIR}/physics_steps.cpp)
   target_link_libraries(physics_steps PRIVATE grapnel_bench_scenes)
+  add_executable(voice_steps ${GRAPNEL_BENCH_DIR}/voice_steps.cpp)
+  target_link_libraries(voice_steps PRIVATE grapnel_lib)
 else()
   message(STATUS "valgrind/callgrind.h not found: the instruction counters are not built")
 endif()
@@ -54,7 +56,18 @@ find_package(benchmark QUIET)
 if(benchmark_FOUND)
   add_executable(physics_bench ${GRAPNEL_BENCH_DIR}/physics_bench.cpp)
   target_link_libraries(physics_bench PRIVATE grapnel_bench_scenes benchmark::benchmark)
+  add_executable(frame_bench ${GRAPNEL_BENCH_DIR}/frame_bench.cpp)
+  target_link_libraries(frame_bench PRIVATE grapnel_lib benchmark::benchmark)
+  # Every draw call the game's objects make goes through a counter.
+  target_link_options(frame_bench PRIVATE -Wl,--wrap=glDrawArrays)
 else()
   message(STATUS "Google Benchmark not found: the timing benchmarks are not built")
 endif()
 
+# The floor of every frame figure: a window that only clears and swaps.
+add_executable(bare_window ${GRAPNEL_BENCH_DIR}/bare_window.cpp)
+target_link_libraries(bare_window PRIVATE grapnel_lib)
+# Loaded into the real game and the bare window: counts frames, draw calls
+# and the time to the first presented frame, and reports them at exit.
+add_library(frame_probe SHARED ${GRAPNEL_BENCH_DIR}/frame_probe.c)
+target_link_libraries(frame_probe PRIVATE dl)

@@ -43,6 +43,12 @@ private:
 
 }  // namespace
 
+extern "C" {
+void* __real_malloc(std::size_t size);
+void* __real_calloc(std::size_t n, std::size_t size);
+void* __real_realloc(void* p, std::size_t size);
+}
+
 // Every form of operator new goes through here; C allocations made by the
 // game's own objects reach the wrappers below (the link wraps malloc, calloc
 // and realloc). GCC takes malloc inside operator new for a mismatch.
@@ -51,13 +57,13 @@ private:
 #endif
 void* operator new(std::size_t size) {
     note_allocation();
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void* p = __real_malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     note_allocation();
-    return std::malloc(size == 0 ? 1 : size);
+    return __real_malloc(size == 0 ? 1 : size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
     return operator new(size, tag);
@@ -68,9 +74,6 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 extern "C" {
-void* __real_malloc(std::size_t size);
-void* __real_calloc(std::size_t n, std::size_t size);
-void* __real_realloc(void* p, std::size_t size);
 void* __wrap_malloc(std::size_t size) {
     note_allocation();
     return __real_malloc(size);
@@ -89,15 +92,18 @@ namespace {
 
 // The counter must see what it is meant to catch, or a green test means nothing.
 TEST(SteadyAllocation, TheCounterSeesNewMallocAndALevelLoad) {
+    // Kept where the compiler cannot see them unused, so the calls stay.
+    static void* volatile kept_new;
+    static void* volatile kept_malloc;
     long counted;
     {
         Watch watch;
-        void* a = ::operator new(32);
-        void* b = malloc(32);
+        kept_new = ::operator new(32);
+        kept_malloc = malloc(32);
         counted = watch.count();
-        ::operator delete(a);
-        free(b);
     }
+    ::operator delete(kept_new);
+    free(kept_malloc);
     EXPECT_EQ(counted, 2);
     LevelState level;
     Watch watch;

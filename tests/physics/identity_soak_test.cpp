@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int frames_per_level = 100000;
+constexpr int frames_per_level = 60000;
 
 uint32_t bits(float f) {
     uint32_t b;
