@@ -24,6 +24,16 @@ ControlInput controls(uint8_t pressed, uint8_t held, uint8_t frozen = 0, Vec2 ai
     return in;
 }
 
+// Exactly count requests, all of program at full volume and unlocked.
+void expect_sounds(const SoundLog& sounds, SoundProgram program, int count) {
+    ASSERT_EQ(sounds.all().size(), static_cast<size_t>(count));
+    for (const SoundRequest& r : sounds.all()) {
+        EXPECT_EQ(r.program, program);
+        EXPECT_EQ(r.volume, 1.0f);
+        EXPECT_FALSE(r.lock);
+    }
+}
+
 // A level with no walls: the body flies free.
 struct OpenSpace : ::testing::Test {
     OpenSpace() : level({}, {}, Vec2(0, 0)) { ball.reset(level.state); }
@@ -54,12 +64,16 @@ TEST_F(OpenSpace, AimIsNormalisedAndKeptOnZeroInput) {
     EXPECT_FLOAT_EQ(ball.aim.y, 0.0f);
 }
 
-TEST_F(OpenSpace, GravityAddsOnePointFivePerSecond) {
-    const float dt = 1.0f / 60;
-    ball.update(dt, controls(0, 0));
-    EXPECT_FLOAT_EQ(ball.vel.y, 0.025f);
-    EXPECT_EQ(ball.vel.x, 0.0f);
-    EXPECT_FLOAT_EQ(ball.pos.y, 0.025f * dt);
+// Gravity is 1.5 per second; a stall of seconds counts as a quarter second.
+TEST_F(OpenSpace, GravityAndStalls) {
+    struct Case { float dt, vy, y; };
+    for (const Case& c : {Case{1.0f / 60, 0.025f, 0.025f / 60}, Case{6.0f, 0.375f, 0.375f * 0.25f}}) {
+        ball.reset(level.state);
+        ball.update(c.dt, controls(0, 0));
+        EXPECT_FLOAT_EQ(ball.vel.y, c.vy) << c.dt;
+        EXPECT_EQ(ball.vel.x, 0.0f);
+        EXPECT_FLOAT_EQ(ball.pos.y, c.y) << c.dt;
+    }
 }
 
 TEST_F(OpenSpace, RopeFiresFromTheRimAndFliesFromTheNextFrame) {
@@ -70,10 +84,7 @@ TEST_F(OpenSpace, RopeFiresFromTheRimAndFliesFromTheNextFrame) {
     EXPECT_FLOAT_EQ(ball.hook_pos.y, 1.0f);
     EXPECT_EQ(ball.hook_vel.x, 1.0f);
     EXPECT_EQ(ball.hook_vel.y, 0.0f);
-    ASSERT_EQ(sounds.all().size(), 1u);
-    EXPECT_EQ(sounds.all()[0].program, snd_rope_fire);
-    EXPECT_EQ(sounds.all()[0].volume, 1.0f);
-    EXPECT_FALSE(sounds.all()[0].lock);
+    expect_sounds(sounds, snd_rope_fire, 1);
 
     ball.update(0.1f, controls(0, 1));
     EXPECT_EQ(ball.rope_state, Flying);
@@ -91,21 +102,19 @@ TEST_F(OpenSpace, FiringFrameUsesTheTentativePosition) {
     EXPECT_EQ(ball.hook_pos.x, 0.0f);
 }
 
-TEST_F(OpenSpace, PressAndReleaseInOneFrameDropsTheRopeNextFrame) {
-    ball.update(1.0f / 60, controls(1, 0));
+// Pressed and let go in one frame still fires; a press while flying changes
+// nothing; the rope drops in the first frame the button is up.
+TEST_F(OpenSpace, PressAgainWhileFlyingIsIgnoredAndReleaseDrops) {
+    ball.update(0, controls(1, 0, 0, Vec2(1, 0)));
     EXPECT_EQ(ball.rope_state, Flying);
-    ball.update(1.0f / 60, controls(0, 0));
-    EXPECT_EQ(ball.rope_state, Idle);
-}
-
-TEST_F(OpenSpace, PressingAgainWhileFlyingDoesNothing) {
-    ball.update(0, controls(1, 1, 0, Vec2(1, 0)));
     const Vec2 hook = ball.hook_pos;
     ball.update(0, controls(1, 1, 0, Vec2(0, 1)));
     EXPECT_EQ(ball.rope_state, Flying);
     EXPECT_EQ(ball.hook_pos.x, hook.x);
     EXPECT_EQ(ball.hook_vel.x, 1.0f);
     EXPECT_EQ(sounds.count(snd_rope_fire), 1);
+    ball.update(1.0f / 60, controls(0, 0));
+    EXPECT_EQ(ball.rope_state, Idle);
 }
 
 // With dt = 0.125 and vel.y = -0.1875 gravity leaves the body still, and the
@@ -160,6 +169,8 @@ struct PullCase {
     float vy;        // +1 moves away from the anchor, -1 toward it
     float pull;      // expected pull
     float applied;   // the step the pull is applied over
+    uint8_t held = 1;
+    RopeState after = Attached;
 };
 
 TEST(BallRope, PullOfTheAttachedRope) {
@@ -171,6 +182,8 @@ TEST(BallRope, PullOfTheAttachedRope) {
         {"longest whole step", 0.1f, 1.0f, 1.0f, 25.5f, 0.1f},
         // Past 0.1 s the pull acts over h with (20 + 3 dt) h = 2.
         {"long step", 0.25f, 1.0f, 1.0f, 25.5f, 2.0f / 20.75f},
+        {"centre on the anchor", 0.0f, 0.0f, 0.0f, 0.0f, 0.0f},
+        {"released: gravity only", 0.125f, 2.0f, 1.1875f, 0.0f, 0.0f, 0, Idle},
     };
     for (const PullCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,8 +195,9 @@ TEST(BallRope, PullOfTheAttachedRope) {
         ball.rope_state = Attached;
         ball.rope_len = 0.5f;
         ball.hook_pos = Vec2(0, -c.d);
-        ball.update(c.dt, controls(0, 1));
-        EXPECT_EQ(ball.rope_state, Attached);
+        ball.update(c.dt, controls(0, c.held));
+        EXPECT_EQ(ball.rope_state, c.after);
+        EXPECT_TRUE(finite(ball.pos));
         EXPECT_NEAR(ball.vel.y, c.vy - c.pull * c.applied, 1e-5f);
         EXPECT_EQ(ball.vel.x, 0.0f);
     }
@@ -212,12 +226,6 @@ TEST(BallRope, RepeatedStallsWithTheRopeHeldStayBounded) {
     EXPECT_EQ(ball.rope_state, Attached);
 }
 
-TEST_F(OpenSpace, StallCountsAsAQuarterSecond) {
-    ball.update(6.0f, controls(0, 0));
-    EXPECT_FLOAT_EQ(ball.vel.y, 0.375f);
-    EXPECT_FLOAT_EQ(ball.pos.y, 0.375f * 0.25f);
-}
-
 // Taken whole, the 6 s of gravity would drive the resting body into the
 // ground and bounce it some 27 units up.
 TEST(BallStall, RestingBodyStaysOnTheGround) {
@@ -233,59 +241,30 @@ TEST(BallStall, RestingBodyStaysOnTheGround) {
     }
 }
 
-TEST_F(OpenSpace, ReleaseInAttachedDropsTheRopeWithoutPull) {
-    ball.vel = Vec2(0, 1);
-    ball.rope_state = Attached;
-    ball.rope_len = 0.5f;
-    ball.hook_pos = Vec2(0, -2);
-    ball.update(0.125f, controls(0, 0));
-    EXPECT_EQ(ball.rope_state, Idle);
-    EXPECT_FLOAT_EQ(ball.vel.y, 1.1875f);  // gravity only
-}
-
-TEST_F(OpenSpace, BodyOnTheAnchorIsNotPulled) {
-    ball.rope_state = Attached;
-    ball.rope_len = 0.5f;
-    ball.hook_pos = Vec2(0, 0);
-    ball.update(0, controls(0, 1));
-    EXPECT_EQ(ball.rope_state, Attached);
-    EXPECT_TRUE(finite(ball.vel));
-    EXPECT_TRUE(finite(ball.pos));
-    EXPECT_EQ(ball.vel.y, 0.0f);
-}
-
+// Strictly within 0.3 of the centre: each gem taken plays its own sound and
+// scores once.
 TEST(BallGems, TakenStrictlyWithinPickupDistance) {
-    SoundLog sounds;
-    TestLevel level({}, {Vec2(0.29f, 0), Vec2(0.3f, 0), Vec2(0, -0.3f)}, Vec2(0, 0));
-    Ball ball;
-    ball.reset(level.state);
-    const int32_t score_before = score;
-    ball.update(0, controls(0, 0));
-    EXPECT_EQ(level.state.gem_present[0], 0);
-    EXPECT_EQ(level.state.gem_present[1], 1);
-    EXPECT_EQ(level.state.gem_present[2], 1);
-    EXPECT_EQ(level.state.gems_remaining(), 2);
-    EXPECT_EQ(score, score_before + 100);
-    ASSERT_EQ(sounds.all().size(), 1u);
-    EXPECT_EQ(sounds.all()[0].program, snd_gem);
-    EXPECT_EQ(sounds.all()[0].volume, 1.0f);
-    EXPECT_FALSE(sounds.all()[0].lock);
-    // A gem once taken is not taken again.
-    ball.update(0, controls(0, 0));
-    EXPECT_EQ(score, score_before + 100);
-    EXPECT_EQ(sounds.all().size(), 1u);
-}
-
-TEST(BallGems, SeveralInOneFrameEachSound) {
-    SoundLog sounds;
-    TestLevel level({}, {Vec2(0.1f, 0), Vec2(5, 5), Vec2(0, 0.2f)}, Vec2(0, 0));
-    Ball ball;
-    ball.reset(level.state);
-    const int32_t score_before = score;
-    ball.update(1.0f / 60, controls(0, 0));
-    EXPECT_EQ(level.state.gems_remaining(), 1);
-    EXPECT_EQ(score, score_before + 200);
-    EXPECT_EQ(sounds.count(snd_gem), 2);
+    struct Case { std::vector<Vec2> gems; float dt; std::vector<uint8_t> present; };
+    const Case cases[] = {
+        {{Vec2(0.29f, 0), Vec2(0.3f, 0), Vec2(0, -0.3f)}, 0, {0, 1, 1}},
+        {{Vec2(0.1f, 0), Vec2(5, 5), Vec2(0, 0.2f)}, 1.0f / 60, {0, 1, 0}},
+    };
+    for (const Case& c : cases) {
+        SoundLog sounds;
+        TestLevel level({}, c.gems, Vec2(0, 0));
+        Ball ball;
+        ball.reset(level.state);
+        const int32_t score_before = score;
+        int taken = 0;
+        for (uint8_t p : c.present) taken += p ? 0 : 1;
+        for (int frame = 0; frame < 2; ++frame) {  // a gem once taken is not taken again
+            ball.update(c.dt, controls(0, 0));
+            for (size_t g = 0; g < c.present.size(); ++g) EXPECT_EQ(level.state.gem_present[g], c.present[g]);
+            EXPECT_EQ(level.state.gems_remaining(), static_cast<int32_t>(c.gems.size()) - taken);
+            EXPECT_EQ(score, score_before + 100 * taken);
+            expect_sounds(sounds, snd_gem, taken);
+        }
+    }
 }
 
 TEST(BallFrozen, FallsButNeitherRopeNorGemsChange) {

@@ -5,132 +5,98 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
 const Segment floor_wall(Vec2(-1, 0.5f), Vec2(1, 0.5f));
 const Segment end_wall(Vec2(-1, 0), Vec2(0, 0));
 const Segment point_wall(Vec2(0.25f, 0.5f), Vec2(0.25f, 0.5f));  // zero length
-
-bool finite(Vec2 v) { return std::isfinite(v.x) && std::isfinite(v.y); }
+// A face contact on `face` and an end contact on `post` at the same distance
+// 1.75 for a circle of radius 1.25 at the origin (all values exact in binary).
+const Segment face(Vec2(-5, 3), Vec2(5, 3));
+const Segment post(Vec2(0.75f, 2.75f), Vec2(0.75f, 2.9f));
+const Vec2 unchecked(NAN, NAN);
 
 struct SweepCase {
     const char* name;
     Vec2 center;
+    float radius;
     Vec2 motion;
-    Segment wall;
+    std::vector<Segment> walls;
     bool hit;
     float dist;
-    Vec2 pos;
+    Vec2 pos;     // unchecked where NaN
     Vec2 normal;  // checked only on a hit
 };
 
-TEST(SweepCircle, FaceAndEndContactsAndShorterMotions) {
+TEST(SweepCircle, ContactsTiesAndDegenerateCases) {
     const SweepCase cases[] = {
-        {"face", Vec2(0, 0), Vec2(0, 1), floor_wall, true, 0.375f, Vec2(0, 0.375f), Vec2(0, -1)},
-        {"face short", Vec2(0, 0), Vec2(0, 0.3f), floor_wall, false, 0.3f, Vec2(0, 0.3f), Vec2()},
-        {"end", Vec2(1, 0), Vec2(-2, 0), end_wall, true, 0.875f, Vec2(0.125f, 0), Vec2(1, 0)},
-        {"end short", Vec2(1, 0), Vec2(-0.5f, 0), end_wall, false, 0.5f, Vec2(0.5f, 0), Vec2()},
+        {"face", Vec2(0, 0), 0.125f, Vec2(0, 1), {floor_wall}, true, 0.375f, Vec2(0, 0.375f), Vec2(0, -1)},
+        {"face short", Vec2(0, 0), 0.125f, Vec2(0, 0.3f), {floor_wall}, false, 0.3f, Vec2(0, 0.3f), Vec2()},
+        {"contact exactly at the end is no hit", Vec2(0, 0), 0.125f, Vec2(0, 0.375f), {floor_wall},
+         false, 0.375f, Vec2(0, 0.375f), Vec2()},
+        {"end", Vec2(1, 0), 0.125f, Vec2(-2, 0), {end_wall}, true, 0.875f, Vec2(0.125f, 0), Vec2(1, 0)},
+        {"end short", Vec2(1, 0), 0.125f, Vec2(-0.5f, 0), {end_wall}, false, 0.5f, Vec2(0.5f, 0), Vec2()},
+        {"nearest of several", Vec2(0, 0), 0.125f, Vec2(0, 3), {Segment(Vec2(-1, 2), Vec2(1, 2)), floor_wall},
+         true, 0.375f, Vec2(0, 0.375f), Vec2(0, -1)},
+        {"tie: face first", Vec2(0, 0), 1.25f, Vec2(0, 4), {face, post}, true, 1.75f, Vec2(0, 1.75f), Vec2(0, -1)},
+        {"tie: post first", Vec2(0, 0), 1.25f, Vec2(0, 4), {post, face}, true, 1.75f, Vec2(0, 1.75f),
+         Vec2(-0.6f, -0.8f)},
+        // 0.05 from the wall: the sweep starts from the centre pushed
+        // (p + 0.0001) / 2 away, here along the wall without touching it.
+        {"from the depenetrated centre", Vec2(0, 0.45f), 0.125f, Vec2(0.5f, 0), {floor_wall}, false, 0.5f,
+         Vec2(0.5f, 0.45f - (0.075f + 0.0001f) / 2), Vec2()},
+        {"zero motion far", Vec2(0, 0), 0.125f, Vec2(0, 0), {floor_wall}, false, 0, unchecked, Vec2()},
+        {"zero motion touching", Vec2(0, 0.375f), 0.125f, Vec2(0, 0), {floor_wall}, false, 0, unchecked, Vec2()},
+        {"zero motion deep", Vec2(0, 0.45f), 0.125f, Vec2(0, 0), {floor_wall}, false, 0, unchecked, Vec2()},
+        {"zero motion on it", Vec2(0, 0.5f), 0.125f, Vec2(0, 0), {floor_wall}, false, 0, unchecked, Vec2()},
+        // No direction from the contact to a centre on the wall: the circle
+        // stops where it is and is turned back against its motion.
+        {"centre on the wall", Vec2(0, 0.5f), 0.125f, Vec2(0.3f, 0.4f), {floor_wall}, true, 0, Vec2(0, 0.5f),
+         Vec2(-0.6f, -0.8f)},
+        {"through a zero-length wall", Vec2(0.25f, 0), 0.125f, Vec2(0, 1), {point_wall}, false, 1,
+         Vec2(0.25f, 1), Vec2()},
+        {"from on a zero-length wall", Vec2(0.25f, 0.5f), 0.125f, Vec2(0, 1), {point_wall}, false, 1,
+         Vec2(0.25f, 1.5f), Vec2()},
+        {"zero-length walls among real ones", Vec2(0.25f, 0), 0.125f, Vec2(0, 1),
+         {point_wall, floor_wall, point_wall}, true, 0.375f, Vec2(0.25f, 0.375f), Vec2(0, -1)},
     };
     for (const SweepCase& c : cases) {
         SCOPED_TRACE(c.name);
         const Vec2 sentinel(123, 456);
         Vec2 pos, normal = sentinel;
         float dist = -1;
-        EXPECT_EQ(sweep_circle(Circle(c.center, 0.125f), c.motion, &c.wall, 1, pos, normal, dist),
+        EXPECT_EQ(sweep_circle(Circle(c.center, c.radius), c.motion, c.walls.data(),
+                               static_cast<int32_t>(c.walls.size()), pos, normal, dist),
                   c.hit);
         EXPECT_FLOAT_EQ(dist, c.dist);
-        EXPECT_NEAR(pos.x, c.pos.x, 1e-6f);
-        EXPECT_NEAR(pos.y, c.pos.y, 1e-6f);
-        if (c.hit) {
-            EXPECT_NEAR(normal.x, c.normal.x, 1e-6f);
-            EXPECT_NEAR(normal.y, c.normal.y, 1e-6f);
-        } else {
-            EXPECT_EQ(normal.x, sentinel.x);  // not written without a contact
-            EXPECT_EQ(normal.y, sentinel.y);
+        if (!std::isnan(c.pos.x)) {
+            EXPECT_NEAR(pos.x, c.pos.x, 1e-6f);
+            EXPECT_NEAR(pos.y, c.pos.y, 1e-6f);
         }
+        // The normal is not written without a contact.
+        const Vec2 want = c.hit ? c.normal : sentinel;
+        EXPECT_NEAR(normal.x, want.x, 1e-6f);
+        EXPECT_NEAR(normal.y, want.y, 1e-6f);
     }
-}
-
-TEST(SweepCircle, ContactExactlyAtTheEndOfTheMotionIsNoHit) {
-    Vec2 pos, normal;
-    float dist;
-    EXPECT_FALSE(sweep_circle(Circle(Vec2(0, 0), 0.125f), Vec2(0, 0.375f), &floor_wall, 1, pos,
-                              normal, dist));
-    EXPECT_EQ(dist, 0.375f);
-}
-
-// A face contact on wall A and an end contact on wall B at the same distance
-// 1.75 (all values exact in binary): the earlier wall gives the normal.
-TEST(SweepCircle, EqualDistancesGoToTheFirstWall) {
-    const Segment face(Vec2(-5, 3), Vec2(5, 3));
-    const Segment post(Vec2(0.75f, 2.75f), Vec2(0.75f, 2.9f));
-    const Segment face_first[] = {face, post};
-    const Segment post_first[] = {post, face};
-    Vec2 pos, normal;
-    float dist;
-    ASSERT_TRUE(sweep_circle(Circle(Vec2(0, 0), 1.25f), Vec2(0, 4), face_first, 2, pos, normal, dist));
-    EXPECT_EQ(dist, 1.75f);
-    EXPECT_FLOAT_EQ(normal.x, 0.0f);
-    EXPECT_FLOAT_EQ(normal.y, -1.0f);
-    ASSERT_TRUE(sweep_circle(Circle(Vec2(0, 0), 1.25f), Vec2(0, 4), post_first, 2, pos, normal, dist));
-    EXPECT_EQ(dist, 1.75f);
-    EXPECT_FLOAT_EQ(normal.x, -0.6f);
-    EXPECT_FLOAT_EQ(normal.y, -0.8f);
-}
-
-TEST(SweepCircle, NearestOfSeveralWallsStops) {
-    const Segment walls[] = {Segment(Vec2(-1, 2), Vec2(1, 2)), floor_wall};
-    Vec2 pos, normal;
-    float dist;
-    ASSERT_TRUE(sweep_circle(Circle(Vec2(0, 0), 0.125f), Vec2(0, 3), walls, 2, pos, normal, dist));
-    EXPECT_FLOAT_EQ(dist, 0.375f);
-}
-
-// A circle 0.05 from a wall sweeps from the centre pushed (p + 0.0001) / 2
-// away, here along the wall without touching it.
-TEST(SweepCircle, StartsFromTheDepenetratedCentre) {
-    Vec2 pos, normal;
-    float dist;
-    EXPECT_FALSE(sweep_circle(Circle(Vec2(0, 0.45f), 0.125f), Vec2(0.5f, 0), &floor_wall, 1, pos,
-                              normal, dist));
-    EXPECT_NEAR(pos.x, 0.5f, 1e-6f);
-    EXPECT_NEAR(pos.y, 0.45f - (0.075f + 0.0001f) / 2, 1e-6f);
-    EXPECT_FLOAT_EQ(dist, 0.5f);
-}
-
-TEST(SweepCircle, ZeroMotionNeverHits) {
-    // Far from the wall, touching it, and overlapping it deeply.
-    for (float y : {0.0f, 0.375f, 0.45f, 0.5f}) {
-        SCOPED_TRACE(y);
-        Vec2 pos, normal;
-        float dist = -1;
-        EXPECT_FALSE(sweep_circle(Circle(Vec2(0, y), 0.125f), Vec2(0, 0), &floor_wall, 1, pos,
-                                  normal, dist));
-        EXPECT_EQ(dist, 0.0f);
-    }
-}
-
-// The centre exactly on a wall: no direction from the contact to the centre,
-// so the circle stops where it is and is turned back against its motion.
-TEST(SweepCircle, CentreOnAWallStopsWithTheReversedMotionAsNormal) {
-    Vec2 pos, normal;
-    float dist;
-    ASSERT_TRUE(sweep_circle(Circle(Vec2(0, 0.5f), 0.125f), Vec2(0.3f, 0.4f), &floor_wall, 1, pos,
-                             normal, dist));
-    EXPECT_EQ(dist, 0.0f);
-    EXPECT_EQ(pos.x, 0.0f);
-    EXPECT_EQ(pos.y, 0.5f);
-    EXPECT_FLOAT_EQ(normal.x, -0.6f);
-    EXPECT_FLOAT_EQ(normal.y, -0.8f);
 }
 
 TEST(Depenetrate, SplitsTheOverlapBetweenPushAndShrink) {
-    Circle c(Vec2(0, 0.45f), 0.125f);
-    depenetrate(c, &floor_wall, 1);
-    EXPECT_FLOAT_EQ(c.radius, 0.0875f);
-    EXPECT_FLOAT_EQ(c.center.x, 0.0f);
-    EXPECT_FLOAT_EQ(c.center.y, 0.4125f);
+    struct Case { Vec2 center; Segment wall; Vec2 want; float radius; };
+    const Case cases[] = {
+        {Vec2(0, 0.45f), floor_wall, Vec2(0, 0.4125f), 0.0875f},
+        // A centre exactly on the wall has no direction to go: left alone.
+        {Vec2(0.5f, 0.5f), floor_wall, Vec2(0.5f, 0.5f), 0.125f},
+        {Vec2(0.25f, 0.45f), point_wall, Vec2(0.25f, 0.45f), 0.125f},
+    };
+    for (const Case& c : cases) {
+        Circle circle(c.center, 0.125f);
+        depenetrate(circle, &c.wall, 1);
+        EXPECT_FLOAT_EQ(circle.radius, c.radius) << c.center.x;
+        EXPECT_FLOAT_EQ(circle.center.x, c.want.x) << c.center.x;
+        EXPECT_FLOAT_EQ(circle.center.y, c.want.y) << c.center.x;
+    }
 }
 
 // In a right-angled corner both walls take their share, the second against
@@ -140,45 +106,28 @@ TEST(Depenetrate, OnePassClearsACorner) {
     Circle c(Vec2(0.45f, 0.45f), 0.125f);
     depenetrate(c, corner, 2);
     for (const Segment& s : corner) {
-        const Vec2 nearest = closest_point_on_segment(c.center, s);
-        EXPECT_GE(length(nearest - c.center), c.radius * 0.99999f);
+        EXPECT_GE(length(closest_point_on_segment(c.center, s) - c.center), c.radius * 0.99999f);
     }
     EXPECT_LT(c.radius, 0.125f);
     EXPECT_LT(c.center.x, 0.45f);
     EXPECT_LT(c.center.y, 0.45f);
 }
 
-// (The nearest point must come out exactly on the centre: at x = 0.5 it does.)
-TEST(Depenetrate, LeavesACircleOnAWallAlone) {
-    Circle c(Vec2(0.5f, 0.5f), 0.125f);
-    depenetrate(c, &floor_wall, 1);
-    EXPECT_EQ(c.center.x, 0.5f);
-    EXPECT_EQ(c.center.y, 0.5f);
-    EXPECT_EQ(c.radius, 0.125f);
-}
-
 TEST(CircleOverlapsSegment, TouchingCountsAndBeyondDoesNot) {
-    Vec2 q(9, 9);
-    EXPECT_TRUE(circle_overlaps_segment(Circle(Vec2(0, 0), 0.5f), floor_wall, q));
-    EXPECT_EQ(q.x, 0.0f);
-    EXPECT_EQ(q.y, 0.5f);
-    Vec2 untouched(9, 9);
-    EXPECT_FALSE(circle_overlaps_segment(Circle(Vec2(0, 0), std::nextafter(0.5f, 0.0f)),
-                                         floor_wall, untouched));
-    EXPECT_EQ(untouched.x, 9.0f);
-    // Beyond the wall's end the nearest point is the endpoint.
-    EXPECT_TRUE(circle_overlaps_segment(Circle(Vec2(1.3f, 0.5f), 0.3125f), floor_wall, q));
-    EXPECT_EQ(q.x, 1.0f);
-}
-
-TEST(PathHitsSegments, FirstWallInTheArrayWinsOverTheNearest) {
-    const Segment far_wall(Vec2(3, -1), Vec2(3, 1));
-    const Segment near_wall(Vec2(1, -1), Vec2(1, 1));
-    const Segment walls[] = {far_wall, near_wall};
-    Vec2 hit;
-    ASSERT_TRUE(path_hits_segments(Segment(Vec2(0, 0), Vec2(4, 0)), walls, 2, hit));
-    EXPECT_FLOAT_EQ(hit.x, 3.0f);
-    EXPECT_FLOAT_EQ(hit.y, 0.0f);
+    struct Case { Circle circle; Segment wall; bool hit; Vec2 nearest; };
+    const Case cases[] = {
+        {Circle(Vec2(0, 0), 0.5f), floor_wall, true, Vec2(0, 0.5f)},
+        {Circle(Vec2(0, 0), std::nextafter(0.5f, 0.0f)), floor_wall, false, Vec2()},
+        {Circle(Vec2(1.3f, 0.5f), 0.3125f), floor_wall, true, Vec2(1, 0.5f)},  // beyond the end
+        {Circle(point_wall.a, 0.125f), point_wall, false, Vec2()},
+        {Circle(Vec2(0.25f, 0.45f), 0.125f), point_wall, false, Vec2()},
+    };
+    for (const Case& c : cases) {
+        Vec2 q(9, 9);
+        EXPECT_EQ(circle_overlaps_segment(c.circle, c.wall, q), c.hit) << c.circle.radius;
+        EXPECT_EQ(q.x, c.hit ? c.nearest.x : 9.0f);  // not written without a contact
+        EXPECT_EQ(q.y, c.hit ? c.nearest.y : 9.0f);
+    }
 }
 
 struct PathCase {
@@ -186,9 +135,10 @@ struct PathCase {
     Segment path;
     bool hit;
     Vec2 point;
+    std::vector<Segment> walls = {floor_wall};
 };
 
-TEST(PathHitsSegments, EndsStartsMissesAndDegenerates) {
+TEST(PathHitsSegments, EndsStartsTiesMissesAndDegenerates) {
     const PathCase cases[] = {
         {"crosses", Segment(Vec2(0.5f, 0), Vec2(0.5f, 1)), true, Vec2(0.5f, 0.5f)},
         {"ends on the wall", Segment(Vec2(0.25f, 0), Vec2(0.25f, 0.5f)), true, Vec2(0.25f, 0.5f)},
@@ -199,50 +149,31 @@ TEST(PathHitsSegments, EndsStartsMissesAndDegenerates) {
         {"zero length on the wall", Segment(Vec2(0, 0.5f), Vec2(0, 0.5f)), false, Vec2()},
         {"along the wall's line", Segment(Vec2(-2, 0.5f), Vec2(2, 0.5f)), false, Vec2()},
         {"along the line onto it", Segment(Vec2(-3, 0.5f), Vec2(0, 0.5f)), false, Vec2()},
+        {"first in the array wins over the nearest", Segment(Vec2(0, 0), Vec2(4, 0)), true, Vec2(3, 0),
+         {Segment(Vec2(3, -1), Vec2(3, 1)), Segment(Vec2(1, -1), Vec2(1, 1))}},
+        // Along one wall's line: that wall is skipped, the next of the run is
+        // found at the corner.
+        {"along a wall into the next", Segment(Vec2(0, 0.5f), Vec2(2, 0.5f)), true, Vec2(1, 0.5f),
+         {floor_wall, Segment(Vec2(1, 0.5f), Vec2(1, -1))}},
+        // Ends 1e-24 and 2e-24 to the same side: the f32 product of the sides
+        // underflows to zero, yet they do not lie on opposite sides.
+        {"tiny sides of one sign", Segment(Vec2(0.1f, 2e-24f), Vec2(0.2f, 1e-24f)), false, Vec2(),
+         {Segment(Vec2(-1, 0), Vec2(1, 0))}},
+        {"across a zero-length wall", Segment(Vec2(0.25f, 0), Vec2(0.25f, 1)), false, Vec2(), {point_wall}},
+        {"beside a zero-length wall", Segment(Vec2(0, 0), Vec2(0.5f, 1)), false, Vec2(), {point_wall}},
     };
     for (const PathCase& c : cases) {
         SCOPED_TRACE(c.name);
         Vec2 hit(77, 77);
-        EXPECT_EQ(path_hits_segments(c.path, &floor_wall, 1, hit), c.hit);
-        if (c.hit) {
-            EXPECT_FLOAT_EQ(hit.x, c.point.x);
-            EXPECT_FLOAT_EQ(hit.y, c.point.y);
-        } else {
-            EXPECT_EQ(hit.x, 77.0f);  // not written
-        }
+        EXPECT_EQ(path_hits_segments(c.path, c.walls.data(), static_cast<int32_t>(c.walls.size()), hit),
+                  c.hit);
+        EXPECT_FLOAT_EQ(hit.x, c.hit ? c.point.x : 77.0f);  // not written on a miss
+        EXPECT_FLOAT_EQ(hit.y, c.hit ? c.point.y : 77.0f);
     }
 }
 
-// A path lying along one wall's line skips that wall but still finds the
-// next wall of the run, at the corner it reaches.
-TEST(PathHitsSegments, PathAlongAWallStillFindsTheNextWall) {
-    const Segment run[] = {floor_wall, Segment(Vec2(1, 0.5f), Vec2(1, -1))};
-    Vec2 hit;
-    ASSERT_TRUE(path_hits_segments(Segment(Vec2(0, 0.5f), Vec2(2, 0.5f)), run, 2, hit));
-    EXPECT_TRUE(finite(hit));
-    EXPECT_FLOAT_EQ(hit.x, 1.0f);
-    EXPECT_FLOAT_EQ(hit.y, 0.5f);
-}
-
-// The path's end points lie 1e-24 and 2e-24 to the same side of the wall's
-// line; the f32 product of those sides underflows to zero, yet they must not
-// count as lying on opposite sides (the crossing would be off the path).
-TEST(PathHitsSegments, TinySidesOfTheSameSignDoNotCross) {
-    const Segment wall(Vec2(-1, 0), Vec2(1, 0));
-    Vec2 hit(5, 5);
-    EXPECT_FALSE(path_hits_segments(Segment(Vec2(0.1f, 2e-24f), Vec2(0.2f, 1e-24f)), &wall, 1, hit));
-    EXPECT_EQ(hit.x, 5.0f);
-}
-
-struct RayCase {
-    const char* name;
-    Segment ray;
-    bool hit;
-    Vec2 point;
-};
-
 TEST(RayHitsCircle, StartsEntriesAndMisses) {
-    const Circle unit(Vec2(0, 0), 1);
+    struct RayCase { const char* name; Segment ray; bool hit; Vec2 point; };
     const RayCase cases[] = {
         {"starts on the circle", Segment(Vec2(1, 0), Vec2(5, 0)), true, Vec2(1, 0)},
         {"starts inside", Segment(Vec2(0.5f, 0), Vec2(5, 0)), true, Vec2(0.5f, 0)},
@@ -258,51 +189,10 @@ TEST(RayHitsCircle, StartsEntriesAndMisses) {
     for (const RayCase& c : cases) {
         SCOPED_TRACE(c.name);
         Vec2 hit(77, 77);
-        EXPECT_EQ(ray_hits_circle(c.ray, unit, hit), c.hit);
-        if (c.hit) {
-            EXPECT_FLOAT_EQ(hit.x, c.point.x);
-            EXPECT_FLOAT_EQ(hit.y, c.point.y);
-        } else {
-            EXPECT_EQ(hit.x, 77.0f);
-        }
+        EXPECT_EQ(ray_hits_circle(c.ray, Circle(Vec2(0, 0), 1), hit), c.hit);
+        EXPECT_FLOAT_EQ(hit.x, c.hit ? c.point.x : 77.0f);
+        EXPECT_FLOAT_EQ(hit.y, c.hit ? c.point.y : 77.0f);
     }
-}
-
-// A zero-length wall lying right in the way takes no part in any query.
-TEST(ZeroLengthWall, IgnoredByEveryQuery) {
-    Vec2 out(77, 77);
-    EXPECT_FALSE(circle_overlaps_segment(Circle(point_wall.a, 0.125f), point_wall, out));
-    EXPECT_FALSE(circle_overlaps_segment(Circle(Vec2(0.25f, 0.45f), 0.125f), point_wall, out));
-
-    Circle c(Vec2(0.25f, 0.45f), 0.125f);
-    depenetrate(c, &point_wall, 1);
-    EXPECT_EQ(c.center.x, 0.25f);
-    EXPECT_EQ(c.center.y, 0.45f);
-    EXPECT_EQ(c.radius, 0.125f);
-
-    EXPECT_FALSE(path_hits_segments(Segment(Vec2(0.25f, 0), Vec2(0.25f, 1)), &point_wall, 1, out));
-    EXPECT_FALSE(path_hits_segments(Segment(Vec2(0, 0), Vec2(0.5f, 1)), &point_wall, 1, out));
-    EXPECT_EQ(out.x, 77.0f);
-
-    // A ray built on the wall's point against a circle: as any other ray.
-    EXPECT_FALSE(ray_hits_circle(Segment(point_wall.a, point_wall.b), Circle(Vec2(0, 0), 0.125f), out));
-
-    // Sweeping straight through it, from outside and from on top of it.
-    for (Vec2 start : {Vec2(0.25f, 0), Vec2(0.25f, 0.5f)}) {
-        Vec2 pos, normal(55, 55);
-        float dist;
-        EXPECT_FALSE(sweep_circle(Circle(start, 0.125f), Vec2(0, 1), &point_wall, 1, pos, normal, dist));
-        EXPECT_FLOAT_EQ(dist, 1.0f);
-        EXPECT_FLOAT_EQ(pos.y, start.y + 1);
-        EXPECT_EQ(normal.x, 55.0f);
-    }
-    // Among real walls it changes nothing.
-    const Segment walls[] = {point_wall, floor_wall, point_wall};
-    Vec2 pos, normal;
-    float dist;
-    ASSERT_TRUE(sweep_circle(Circle(Vec2(0.25f, 0), 0.125f), Vec2(0, 1), walls, 3, pos, normal, dist));
-    EXPECT_FLOAT_EQ(dist, 0.375f);
-    EXPECT_FLOAT_EQ(normal.y, -1.0f);
 }
 
 }  // namespace

@@ -7,35 +7,22 @@
 
 namespace {
 
-TEST(Vec2, LengthAndNormalize) {
-    EXPECT_EQ(length(Vec2(3, 4)), 5.0f);
-    const Vec2 n = normalize(Vec2(3, 4));
-    EXPECT_FLOAT_EQ(n.x, 0.6f);
-    EXPECT_FLOAT_EQ(n.y, 0.8f);
-    EXPECT_EQ(length(Vec2(0, 0)), 0.0f);
-}
+void expect_nan(Vec2 v) { EXPECT_TRUE(std::isnan(v.x) && std::isnan(v.y)) << v.x << "," << v.y; }
 
-TEST(Vec2, NormalizeOfZeroOrNaNIsNaN) {
-    const Vec2 z = normalize(Vec2(0, 0));
-    EXPECT_TRUE(std::isnan(z.x));
-    EXPECT_TRUE(std::isnan(z.y));
-    const Vec2 h = normalize(Vec2(NAN, 1));
-    EXPECT_TRUE(std::isnan(h.x));
-    EXPECT_TRUE(std::isnan(h.y));
-}
-
-TEST(Vec2, Arithmetic) {
+TEST(Vec2, ArithmeticLengthAndNormalize) {
     Vec2 a(1, 2);
     a += Vec2(0.5f, -4);
-    EXPECT_EQ(a.x, 1.5f);
-    EXPECT_EQ(a.y, -2.0f);
     const Vec2 d = (a - Vec2(1, 1)) * 2.0f;
     EXPECT_EQ(d.x, 1.0f);
     EXPECT_EQ(d.y, -6.0f);
     EXPECT_EQ(dot(Vec2(2, 3), Vec2(4, -5)), -7.0f);
     a.zero();
-    EXPECT_EQ(a.x, 0.0f);
-    EXPECT_EQ(a.y, 0.0f);
+    EXPECT_EQ(length(a), 0.0f);
+    EXPECT_EQ(length(Vec2(3, 4)), 5.0f);
+    EXPECT_FLOAT_EQ(normalize(Vec2(3, 4)).x, 0.6f);
+    EXPECT_FLOAT_EQ(normalize(Vec2(3, 4)).y, 0.8f);
+    expect_nan(normalize(Vec2(0, 0)));
+    expect_nan(normalize(Vec2(NAN, 1)));
 }
 
 TEST(Vec2, ClosestPointOnSegment) {
@@ -53,14 +40,9 @@ TEST(Vec2, ClosestPointOnSegment) {
         EXPECT_EQ(q.x, c.want.x) << c.p.x << "," << c.p.y;
         EXPECT_EQ(q.y, c.want.y) << c.p.x << "," << c.p.y;
     }
-}
-
-TEST(Vec2, ClosestPointOnZeroLengthSegmentIsNaN) {
-    const Segment dot_wall(Vec2(1, 1), Vec2(1, 1));
+    // A wall of no length has no nearest point.
     for (const Vec2 p : {Vec2(0, 0), Vec2(1, 1), Vec2(-5, 3)}) {
-        const Vec2 q = closest_point_on_segment(p, dot_wall);
-        EXPECT_TRUE(std::isnan(q.x));
-        EXPECT_TRUE(std::isnan(q.y));
+        expect_nan(closest_point_on_segment(p, Segment(Vec2(1, 1), Vec2(1, 1))));
     }
 }
 
