@@ -2,9 +2,9 @@
 #pragma once
 
 #include <SDL.h>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,19 +15,19 @@
 // starts it again with the same variables.)
 class AudioDriverEnv {
 public:
-    explicit AudioDriverEnv(std::vector<std::pair<std::string, std::string>> vars) {
-        for (auto& [name, value] : vars) {
+    explicit AudioDriverEnv(const std::vector<std::pair<std::string, std::string>>& vars) {
+        for (const auto& [name, value] : vars) {
             const char* old = getenv(name.c_str());
-            saved_.push_back({name, old ? std::string(old) : std::string(), old != nullptr});
+            saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
             setenv(name.c_str(), value.c_str(), 1);
         }
         ok_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     }
     ~AudioDriverEnv() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        for (const Saved& s : saved_) {
-            if (s.was_set) setenv(s.name.c_str(), s.value.c_str(), 1);
-            else unsetenv(s.name.c_str());
+        for (const auto& [name, old] : saved_) {
+            if (old) setenv(name.c_str(), old->c_str(), 1);
+            else unsetenv(name.c_str());
         }
     }
     AudioDriverEnv(const AudioDriverEnv&) = delete;
@@ -36,10 +36,6 @@ public:
     bool ok() const { return ok_; }
 
 private:
-    struct Saved {
-        std::string name, value;
-        bool was_set;
-    };
-    std::vector<Saved> saved_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
     bool ok_ = false;
 };

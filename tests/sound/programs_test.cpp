@@ -30,35 +30,22 @@ const ProgramCase programs[] = {
     {"snd_rope_catch", snd_rope_catch, Pulse, 7},
 };
 
-TEST(SoundPrograms, FrameCountsWavesAndOneZeroEndFrame) {
+// Every frame keeps to the ranges the voice relies on; End is all zero.
+TEST(SoundPrograms, FrameCountsWavesRangesAndOneZeroEndFrame) {
     for (const ProgramCase& c : programs) {
         SCOPED_TRACE(c.name);
         const int n = frames_before_end(c.program);
         EXPECT_EQ(n, c.frames);
-        for (int i = 0; i < n; ++i) EXPECT_EQ(c.program[i].wave, c.wave) << "frame " << i;
-        const SoundFrame& end = c.program[n];
-        EXPECT_EQ(end.phase_step, 0.0f);
-        EXPECT_EQ(end.amplitude, 0.0f);
-        EXPECT_EQ(end.shape, 0.0f);
-        EXPECT_EQ(end.noise, 0.0f);
-        EXPECT_EQ(end.filter, 0.0f);
-    }
-}
-
-TEST(SoundPrograms, InvariantsTheVoiceReliesOn) {
-    for (const ProgramCase& c : programs) {
-        SCOPED_TRACE(c.name);
-        for (int i = 0; i <= c.frames; ++i) {
+        for (int i = 0; i < n; ++i) {
             const SoundFrame& f = c.program[i];
-            EXPECT_GE(f.phase_step, 0.0f) << i;
-            EXPECT_LT(f.phase_step, 1.0f) << i;
-            EXPECT_GE(f.shape, 0.0f) << i;
-            EXPECT_LE(f.shape, 1.0f) << i;
-            EXPECT_GE(f.filter, 0.0f) << i;
-            EXPECT_LE(f.filter, 1.0f) << i;
-            EXPECT_GE(f.amplitude, 0.0f) << i;
-            EXPECT_GE(f.noise, 0.0f) << i;
+            EXPECT_EQ(f.wave, c.wave) << i;
+            EXPECT_TRUE(f.phase_step >= 0 && f.phase_step < 1 && f.shape >= 0 && f.shape <= 1 &&
+                        f.filter >= 0 && f.filter <= 1 && f.amplitude >= 0 && f.noise >= 0)
+                << "frame " << i;
         }
+        const SoundFrame& end = c.program[n];
+        EXPECT_TRUE(end.phase_step == 0 && end.amplitude == 0 && end.shape == 0 && end.noise == 0 &&
+                    end.filter == 0);
     }
 }
 
@@ -106,41 +93,36 @@ double ratio_tolerance(double a, double b) {
     return (b / a) * (0.5e-6 / a + 0.5e-6 / b) + 1e-7;
 }
 
-// Frames first..last of program must step in pitch by the same ratio.
-void expect_even_glide(SoundProgram program, int first, int last, double semitones_per_frame) {
-    const double ratio = std::pow(2.0, semitones_per_frame / 12.0);
-    for (int i = first + 1; i <= last; ++i) {
-        const double a = program[i - 1].phase_step;
-        const double b = program[i].phase_step;
-        EXPECT_NEAR(b / a, ratio, ratio_tolerance(a, b)) << "frames " << i - 1 << ".." << i;
+// Frames first..last of each glide step in pitch by the same ratio: even
+// semitones, with jumps only between segments.
+TEST(SoundPrograms, GlidesAreEvenInSemitones) {
+    struct Glide { const char* name; SoundProgram program; int first, last; double semitones_per_frame; };
+    const Glide glides[] = {
+        {"snd_bounce", snd_bounce, 0, 5, -4.8},  // 2^-0.4 per frame
+        {"snd_gem", snd_gem, 0, 10, 4.8},
+        {"snd_gem", snd_gem, 11, 16, 4.8},
+        {"snd_gem", snd_gem, 17, 19, 24.0},
+        {"snd_rope_fire", snd_rope_fire, 0, 7, 8.0 / 7.0},
+        {"snd_rope_fire", snd_rope_fire, 7, 12, 0.8},
+        {"snd_level_start", snd_level_start, 0, 40, 0.0},
+        {"snd_level_start", snd_level_start, 40, 120, -0.2},
+        {"snd_time_up", snd_time_up, 0, 100, -0.44},
+        {"snd_time_up", snd_time_up, 100, 140, -0.1},
+    };
+    for (const Glide& g : glides) {
+        const double ratio = std::pow(2.0, g.semitones_per_frame / 12.0);
+        for (int i = g.first + 1; i <= g.last; ++i) {
+            const double a = g.program[i - 1].phase_step, b = g.program[i].phase_step;
+            EXPECT_NEAR(b / a, ratio, ratio_tolerance(a, b)) << g.name << " frames " << i - 1 << ".." << i;
+        }
     }
-}
-
-TEST(SoundPrograms, BounceGlidesDownEvenlyInSemitones) {
-    expect_even_glide(snd_bounce, 0, 5, -4.8);  // 2^-0.4 per frame
-    EXPECT_NEAR(snd_bounce[0].phase_step * 44100.0, 123.47, 0.03);
-    EXPECT_NEAR(snd_bounce[5].phase_step * 44100.0, 30.87, 0.03);
-}
-
-TEST(SoundPrograms, GemJumpsBetweenItsThreeGlides) {
-    expect_even_glide(snd_gem, 0, 10, 4.8);
-    expect_even_glide(snd_gem, 11, 16, 4.8);
-    expect_even_glide(snd_gem, 17, 19, 24.0);
-    // From 7040 Hz down to 220 Hz, and from 880 Hz down to 27.5 Hz: no glide
-    // across the segment joins.
-    EXPECT_EQ(snd_gem[10].phase_step, 0.159637f);
-    EXPECT_EQ(snd_gem[11].phase_step, 0.004989f);
-    EXPECT_NEAR(snd_gem[16].phase_step * 44100.0, 880.0, 0.03);
-    EXPECT_NEAR(snd_gem[17].phase_step * 44100.0, 27.5, 0.03);
-}
-
-TEST(SoundPrograms, OtherGlidesAreEvenToo) {
-    expect_even_glide(snd_rope_fire, 0, 7, 8.0 / 7.0);
-    expect_even_glide(snd_rope_fire, 7, 12, 0.8);
-    expect_even_glide(snd_level_start, 0, 40, 0.0);
-    expect_even_glide(snd_level_start, 40, 120, -0.2);
-    expect_even_glide(snd_time_up, 0, 100, -0.44);
-    expect_even_glide(snd_time_up, 100, 140, -0.1);
+    // The bounce from 123.47 Hz to 30.87 Hz; the gem from 7040 Hz down to
+    // 220 Hz, and from 880 Hz down to 27.5 Hz: no glide across its joins.
+    const struct { SoundProgram frame; double hz; } pitches[] = {
+        {snd_bounce, 123.47}, {snd_bounce + 5, 30.87}, {snd_gem + 10, 7040.0},
+        {snd_gem + 11, 220.0}, {snd_gem + 16, 880.0}, {snd_gem + 17, 27.5},
+    };
+    for (const auto& p : pitches) EXPECT_NEAR(p.frame->phase_step * 44100.0, p.hz, 0.03) << p.hz;
 }
 
 }  // namespace

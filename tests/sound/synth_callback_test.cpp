@@ -73,16 +73,4 @@ TEST_F(SynthCallback, LoudVoiceSaturatesInsteadOfWrapping) {
     for (size_t k = 0; k < 17; ++k) EXPECT_EQ(slot(stream, k), want[k]) << "slot " << k;
 }
 
-TEST_F(SynthCallback, PlaySoundReachesTheSynthVoice) {
-    ASSERT_TRUE(env.ok()) << SDL_GetError();
-    Synth synth;
-    play_sound(snd_time_up, 0.5f, true);
-    SDL_LockAudio();
-    EXPECT_TRUE(synth.voice.locked);
-    EXPECT_EQ(synth.voice.volume, 0.5f);
-    EXPECT_GE(synth.voice.frame, snd_time_up);
-    EXPECT_LE(synth.voice.frame, snd_time_up + 141);
-    SDL_UnlockAudio();
-}
-
 }  // namespace

@@ -40,15 +40,15 @@ TEST(SoundVoice, ConstructionGivesASilentRestingVoice) {
     // Three ticks and a bit: silence, however the boundaries fall.
     for (float sample : render(voice, 3 * sound_tick_samples + 17)) ASSERT_EQ(sample, 0.0f);
     EXPECT_EQ(voice.frame, snd_silence);
-}
-
-TEST(SoundVoice, TheLastVoiceMadeIsCurrentUntilItGoes) {
-    SoundVoice first;
+    // The noise generator steps even while the voice is silent.
+    voice.seed = 0;
+    render(voice, 2);
+    EXPECT_EQ(voice.seed, 2827193426u);
     {
         SoundVoice second;
         EXPECT_EQ(current_voice, &second);
     }
-    EXPECT_EQ(current_voice, nullptr);
+    EXPECT_EQ(current_voice, nullptr);  // the last voice made is current until it goes
 }
 
 // With filter 1 the output is the oscillator value one sample late, so these
@@ -58,6 +58,8 @@ struct OscillatorCase {
     uint32_t wave;
     float shape;
     std::vector<float> cycle;  // s for phases 0, 1/8, ... 7/8
+    float amplitude = 1.0f;
+    float volume = 1.0f;
 };
 
 TEST(SoundVoice, OscillatorCycles) {
@@ -70,29 +72,22 @@ TEST(SoundVoice, OscillatorCycles) {
         {"triangle shape 1: rising ramp", Triangle, 1.0f,
          {-1, -0.75f, -0.5f, -0.25f, 0, 0.25f, 0.5f, 0.75f}},
         {"unknown wave is silent", 7, 0.5f, {0, 0, 0, 0, 0, 0, 0, 0}},
+        {"amplitude and volume scale", Pulse, 0.5f,
+         {0.125f, 0.125f, 0.125f, 0.125f, -0.125f, -0.125f, -0.125f, -0.125f}, 0.5f, 0.25f},
     };
     for (const OscillatorCase& c : cases) {
         SCOPED_TRACE(c.name);
         const SoundFrame program[] = {
-            {c.wave, test_step, 1.0f, c.shape, 0.0f, 1.0f},
+            {c.wave, test_step, c.amplitude, c.shape, 0.0f, 1.0f},
             {End, 0, 0, 0, 0, 0},
         };
         SoundVoice voice;
         start_mid_tick(voice, program);
+        voice.volume = c.volume;
         const std::vector<float> out = render(voice, 17);
         EXPECT_EQ(out[0], 0.0f);
         for (size_t i = 1; i < out.size(); ++i) ASSERT_EQ(out[i], c.cycle[(i - 1) % 8]) << "sample " << i;
     }
-}
-
-TEST(SoundVoice, AmplitudeAndVolumeScaleTheOutput) {
-    const SoundFrame program[] = {{Pulse, test_step, 0.5f, 0.5f, 0.0f, 1.0f}, {End, 0, 0, 0, 0, 0}};
-    SoundVoice voice;
-    start_mid_tick(voice, program);
-    voice.volume = 0.25f;
-    const std::vector<float> out = render(voice, 9);
-    EXPECT_EQ(out[1], 0.125f);
-    EXPECT_EQ(out[8], -0.125f);
 }
 
 TEST(SoundVoice, FilterZeroHoldsTheOutput) {
@@ -126,14 +121,6 @@ TEST(SoundVoice, NoiseSequenceFromSeedZero) {
             EXPECT_EQ(out, r[i - 1]) << "draw " << i;
         }
     }
-}
-
-TEST(SoundVoice, NoiseGeneratorAdvancesEvenWhenSilent) {
-    SoundVoice voice;
-    voice.seed = 0;
-    float out[2];
-    voice.render(out, 2);
-    EXPECT_EQ(voice.seed, 2827193426u);
 }
 
 TEST(SoundVoice, PhaseWrapsOnceAtOne) {
