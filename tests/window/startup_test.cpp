@@ -98,57 +98,35 @@ TEST(Startup, WindowedOpens640x480ClearedToTheBackgroundAndEscapeQuits) {
     EXPECT_EQ(game.out(), "");
 }
 
-TEST(Startup, CloseRequestQuits) {
-    GameProcess game({"--windowed"});
-    ASSERT_TRUE(game.started());
-    const auto window = game_window(game, 640, 480);
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(send_close_request(window->id));
-    EXPECT_EQ(game.wait_exit(exit_timeout), 0) << game.err();
-}
-
-TEST(Startup, SizeOptionsOverrideTheWindowSize) {
+// Each run opens its window at the size the options and the mode list give,
+// reports what it must on standard error, and ends with status 0 on Escape or
+// on the window's close request.
+TEST(Startup, WindowSizesUnknownArgumentsAndWaysOut) {
     struct Case {
         std::vector<std::string> args;
-        int width;
-        int height;
+        int width, height;
+        bool close_request;  // else Escape
+        std::string err;
     };
     const Case cases[] = {
-        {{"--width", "800", "--windowed"}, 800, 480},
-        {{"--windowed", "--height", "600"}, 640, 600},
+        {{"--windowed"}, 640, 480, true, ""},
+        {{"--width", "800", "--windowed"}, 800, 480, false, ""},
+        {{"--windowed", "--height", "600"}, 640, 600, false, ""},
+        // Xvfb lists one full-screen mode, its own 1024x768, which fits the limit.
+        {{}, 1024, 768, false, ""},
+        {{"--bogus", "--windowed", "", "--bogus", "--height"}, 640, 480, false,
+         "Unknown option '--bogus'\nUnknown option ''\nUnknown option '--bogus'\nUnknown option '--height'\n"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args));
         GameProcess game(c.args);
         ASSERT_TRUE(game.started());
         const auto window = game_window(game, c.width, c.height);
-        ASSERT_TRUE(window) << c.args[0];
-        ASSERT_TRUE(press_key_in(*window, "Escape"));
+        ASSERT_TRUE(window);
+        EXPECT_EQ(game.err(), c.err);
+        ASSERT_TRUE(c.close_request ? send_close_request(window->id) : press_key_in(*window, "Escape"));
         EXPECT_EQ(game.wait_exit(exit_timeout), 0) << game.err();
     }
-}
-
-TEST(Startup, UnknownArgumentsAreReportedAndTheGameStillStarts) {
-    GameProcess game({"--bogus", "--windowed", "", "--bogus", "--height"});
-    ASSERT_TRUE(game.started());
-    const auto window = game_window(game, 640, 480);
-    ASSERT_TRUE(window);
-    EXPECT_EQ(game.err(),
-              "Unknown option '--bogus'\n"
-              "Unknown option ''\n"
-              "Unknown option '--bogus'\n"
-              "Unknown option '--height'\n");
-    ASSERT_TRUE(press_key_in(*window, "Escape"));
-    EXPECT_EQ(game.wait_exit(exit_timeout), 0) << game.err();
-}
-
-// Xvfb lists one full-screen mode, its own 1024x768, which fits the limit.
-TEST(Startup, FullScreenTakesTheListedMode) {
-    GameProcess game({});
-    ASSERT_TRUE(game.started());
-    const auto window = game_window(game, 1024, 768);
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(press_key_in(*window, "Escape"));
-    EXPECT_EQ(game.wait_exit(exit_timeout), 0) << game.err();
 }
 
 TEST(Startup, WithoutADisplayStartUpFailsWithStatus1) {
