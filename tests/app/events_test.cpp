@@ -74,70 +74,64 @@ struct Frame {
     }
 };
 
-TEST(Events, EveryFireControlSetsPressedAndHeld) {
-    const SDL_Event fires[] = {
-        key_down(SDLK_SPACE),
-        key_down(SDLK_LSHIFT),
-        mouse_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT),
-        mouse_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT),
-        mouse_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP),  // a wheel step fires too
-        joy_button(SDL_JOYBUTTONDOWN, 0),
-        joy_button(SDL_JOYBUTTONDOWN, 9),
+// One frame's events from a given state: the fire flags and the quit they
+// leave. Every fire control fires (twice still gives exactly 1), a release in
+// the same frame leaves only `pressed`, any release clears `held`, and
+// nothing else touches the flags.
+TEST(Events, FireFlagsAndQuit) {
+    struct Case {
+        const char* what;
+        std::vector<SDL_Event> events;
+        uint8_t held_before, pressed, held;
+        bool quit;
+        GameState state;
     };
-    for (const SDL_Event& e : fires) {
-        Frame f;
-        f.handle({e, e});  // twice: the flags stay exactly 1
-        EXPECT_EQ(f.input.pressed, 1) << int(e.type);
-        EXPECT_EQ(f.input.held, 1) << int(e.type);
-        EXPECT_FALSE(f.loop.quit) << int(e.type);
-    }
-}
-
-TEST(Events, OtherKeysDoNotFire) {
+    const SDL_Event left_down = mouse_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+    SDL_Event axis = of_type(SDL_JOYAXISMOTION);
+    axis.jaxis.value = 32767;
+    std::vector<Case> cases = {
+        {"space", {key_down(SDLK_SPACE), key_down(SDLK_SPACE)}, 0, 1, 1, false, Playing},
+        {"left shift", {key_down(SDLK_LSHIFT)}, 0, 1, 1, false, Playing},
+        {"left button", {left_down, left_down}, 0, 1, 1, false, Playing},
+        {"right button", {mouse_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT)}, 0, 1, 1, false, Playing},
+        {"wheel step", {mouse_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP)}, 0, 1, 1, false, Playing},
+        {"joystick button 0", {joy_button(SDL_JOYBUTTONDOWN, 0)}, 0, 1, 1, false, Playing},
+        {"joystick button 9", {joy_button(SDL_JOYBUTTONDOWN, 9)}, 0, 1, 1, false, Playing},
+        {"click", {left_down, mouse_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT)}, 0, 1, 0, false, Playing},
+        {"space tapped", {key_down(SDLK_SPACE), key_up(SDLK_SPACE)}, 0, 1, 0, false, Playing},
+        {"button tapped", {joy_button(SDL_JOYBUTTONDOWN, 1), joy_button(SDL_JOYBUTTONUP, 1)}, 0, 1, 0, false,
+         Playing},
+        {"shift up", {key_up(SDLK_LSHIFT)}, 1, 0, 0, false, Playing},
+        {"up of a key that never fired", {key_up(SDLK_LEFT)}, 1, 0, 0, false, Playing},
+        {"p up", {key_up(SDLK_p)}, 1, 0, 0, false, Playing},
+        {"middle button up", {mouse_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE)}, 1, 0, 0, false, Playing},
+        {"joystick button up", {joy_button(SDL_JOYBUTTONUP, 3)}, 1, 0, 0, false, Playing},
+        {"escape", {key_down(SDLK_ESCAPE)}, 0, 0, 0, true, Playing},
+        {"close request", {of_type(SDL_QUIT)}, 0, 0, 0, true, Playing},
+        {"escape up", {key_up(SDLK_ESCAPE)}, 0, 0, 0, false, Playing},
+        {"motion", {motion(10, 10)}, 1, 0, 1, false, Playing},
+        {"stick axis", {axis}, 1, 0, 1, false, Playing},
+    };
     for (SDLKey k : {SDLK_RSHIFT, SDLK_RETURN, SDLK_a, SDLK_LEFT, SDLK_LCTRL, SDLK_p}) {
-        Frame f;
-        f.flow.state = Attract;
-        f.handle({key_down(k)});
-        EXPECT_EQ(f.input.pressed, 0) << k;
-        EXPECT_EQ(f.input.held, 0) << k;
-        EXPECT_FALSE(f.loop.quit) << k;
-        EXPECT_FALSE(f.flow.paused) << k;
+        cases.push_back({"other key", {key_down(k)}, 0, 0, 0, false, Attract});
     }
-}
-
-TEST(Events, PressAndReleaseInOneFrameLeavesPressedButNotHeld) {
-    const std::vector<SDL_Event> clicks[] = {
-        {mouse_button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT), mouse_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT)},
-        {key_down(SDLK_SPACE), key_up(SDLK_SPACE)},
-        {joy_button(SDL_JOYBUTTONDOWN, 1), joy_button(SDL_JOYBUTTONUP, 1)},
-    };
-    for (const std::vector<SDL_Event>& click : clicks) {
-        Frame f;
-        f.handle(click);
-        EXPECT_EQ(f.input.pressed, 1) << int(click[0].type);
-        EXPECT_EQ(f.input.held, 0) << int(click[0].type);
+    for (Uint8 type : {SDL_ACTIVEEVENT, SDL_JOYBALLMOTION, SDL_JOYHATMOTION, SDL_SYSWMEVENT,
+                       SDL_VIDEORESIZE, SDL_VIDEOEXPOSE, SDL_USEREVENT}) {
+        cases.push_back({"other event", {of_type(type)}, 1, 0, 1, false, Playing});
     }
-}
-
-TEST(Events, HeldLastsAcrossFramesUntilAnyRelease) {
-    const SDL_Event releases[] = {
-        key_up(SDLK_LSHIFT),
-        key_up(SDLK_LEFT),  // a key that never fired
-        key_up(SDLK_p),
-        mouse_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE),
-        joy_button(SDL_JOYBUTTONUP, 3),
-    };
-    for (const SDL_Event& release : releases) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.what << " " << int(c.events[0].type));
         Frame f;
-        f.handle({key_down(SDLK_SPACE)});
-        f.start_frame();
-        f.handle({motion(10, 10)});
-        EXPECT_EQ(f.input.held, 1) << int(release.type);
-        EXPECT_EQ(f.input.pressed, 0) << int(release.type);
-        f.start_frame();
-        f.handle({release});
-        EXPECT_EQ(f.input.held, 0) << int(release.type);
-        EXPECT_EQ(f.input.pressed, 0) << int(release.type);
+        f.flow.state = c.state;
+        f.input.held = c.held_before;
+        f.handle(c.events);
+        EXPECT_EQ(f.input.pressed, c.pressed);
+        EXPECT_EQ(f.input.held, c.held);
+        EXPECT_EQ(f.loop.quit, c.quit);
+        EXPECT_FALSE(f.flow.paused);
+        if (c.events[0].type != SDL_MOUSEMOTION) {
+            EXPECT_EQ(f.loop.pointer.x, 320.0f);
+        }
     }
 }
 
@@ -162,18 +156,6 @@ TEST(Events, PausingWhileFiringLetsGoOfTheRope) {
     EXPECT_EQ(f.input.held, 0);
 }
 
-TEST(Events, EscapeAndTheCloseRequestQuit) {
-    for (const SDL_Event& e : {key_down(SDLK_ESCAPE), of_type(SDL_QUIT)}) {
-        Frame f;
-        f.handle({e});
-        EXPECT_TRUE(f.loop.quit) << int(e.type);
-        EXPECT_EQ(f.input.pressed, 0);
-    }
-    Frame f;
-    f.handle({key_up(SDLK_ESCAPE)});
-    EXPECT_FALSE(f.loop.quit);
-}
-
 TEST(Events, MotionSetsThePointerToItsAbsolutePosition) {
     Frame f;
     f.handle({motion(12, 34)});
@@ -183,27 +165,6 @@ TEST(Events, MotionSetsThePointerToItsAbsolutePosition) {
     EXPECT_EQ(f.loop.pointer.x, 65535.0f);
     EXPECT_EQ(f.loop.pointer.y, 0.0f);
     EXPECT_EQ(f.input.held, 0);
-}
-
-TEST(Events, OtherEventsChangeNothing) {
-    SDL_Event axis = of_type(SDL_JOYAXISMOTION);
-    axis.jaxis.axis = 0;
-    axis.jaxis.value = 32767;
-    const Uint8 ignored[] = {SDL_ACTIVEEVENT, SDL_JOYBALLMOTION, SDL_JOYHATMOTION, SDL_SYSWMEVENT,
-                             SDL_VIDEORESIZE, SDL_VIDEOEXPOSE, SDL_USEREVENT};
-    std::vector<SDL_Event> events{axis};
-    for (Uint8 type : ignored) events.push_back(of_type(type));
-    for (const SDL_Event& e : events) {
-        Frame f;
-        f.input.held = 1;
-        f.handle({e});
-        EXPECT_EQ(f.input.held, 1) << int(e.type);
-        EXPECT_EQ(f.input.pressed, 0) << int(e.type);
-        EXPECT_FALSE(f.loop.quit) << int(e.type);
-        EXPECT_FALSE(f.flow.paused) << int(e.type);
-        EXPECT_EQ(f.loop.pointer.x, 320.0f) << int(e.type);
-        EXPECT_EQ(f.loop.pointer.y, 240.0f) << int(e.type);
-    }
 }
 
 TEST(Aim, PointerOffsetFromTheCentreInHalfScreenHeights) {
