@@ -15,6 +15,8 @@ using namespace wall_reach;
 namespace {
 
 constexpr int32_t per_block = WallBoxes::walls_per_block;
+// The sweep reads a run as two quads of lanes.
+static_assert(per_block == 8, "a run of walls is two quads");
 
 inline int32_t block_end(int32_t first, int32_t count) {
     return count - first < per_block ? count : first + per_block;
