@@ -29,6 +29,10 @@ inline bool opposite_or_on(float s1, float s2) {
 // direction d = p1 - p0 and unit normal n.
 inline bool path_hits_wall(Vec2 p0, Vec2 p1, Vec2 d, Vec2 n, const Segment& s, Vec2 m,
                            Vec2& out_point) {
+    // A wall so short that its squared length underflows in f32 has no
+    // normal, like a zero-length wall; left in, its infinite side values
+    // would place the crossing at NaN. It is never crossed.
+    if (!(isfinite(m.x) && isfinite(m.y))) return false;
     const float s1 = dot(s.a - p0, n);
     const float s2 = dot(s.b - p0, n);
     if (!opposite_or_on(s1, s2)) return false;

@@ -176,6 +176,16 @@ TEST(PathHitsSegments, EndsStartsTiesMissesAndDegenerates) {
     }
 }
 
+// Found by fuzzing: a wall whose squared length underflows in f32 has no
+// normal; a hook path across it must not come back with a NaN crossing.
+TEST(PathHitsSegments, AWallTooShortForAnF32NormalIsNeverCrossed) {
+    const Segment wall(Vec2(1e-34f, 3.7e-34f), Vec2(3.7e-34f, 0.0f));
+    Vec2 hit(5.0f, 5.0f);
+    EXPECT_FALSE(path_hits_segments(Segment(Vec2(1e-6f, 0.125f), Vec2(0.0f, 0.0f)), &wall, 1, hit));
+    EXPECT_EQ(hit.x, 5.0f);
+    EXPECT_EQ(hit.y, 5.0f);
+}
+
 TEST(RayHitsCircle, StartsEntriesAndMisses) {
     struct RayCase { const char* name; Segment ray; bool hit; Vec2 point; };
     const RayCase cases[] = {
