@@ -7,14 +7,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "sound/programs.h"
 #include "sound/sample_output.h"
 #include "tests/sound/audio_driver_env.h"
+#include "tests/sound/disk_audio_file.h"
 
 namespace {
 
@@ -43,17 +42,6 @@ int64_t rendered_now(Synth& synth, RenderedCounter& counter) {
     const uint32_t seed = synth.voice.seed;
     SDL_UnlockAudio();
     return counter.count_for(seed);
-}
-
-std::vector<int16_t> read_slots(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> slots(bytes.size() / 2);
-    for (size_t k = 0; k < slots.size(); ++k) {
-        slots[k] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * k]) |
-                                        (static_cast<uint8_t>(bytes[2 * k + 1]) << 8));
-    }
-    return slots;
 }
 
 // The slots a fresh voice gives when program starts after `before` samples.
@@ -112,17 +100,7 @@ TEST(SynthDisk, FileHoldsOneVoiceSamplePerSlot) {
         }
         EXPECT_TRUE(odd_buffer_count_seen) << "every callback rendered two buffers' worth";
 
-        std::vector<int16_t> file = read_slots(path);
-        if (getenv("GRAPNEL_SDL_COMPAT")) {
-            // The compatibility library opens its SDL 2 device in stereo and
-            // copies each slot of the game's mono buffer to both channels.
-            std::vector<int16_t> left;
-            for (size_t k = 0; k + 1 < file.size(); k += 2) {
-                ASSERT_EQ(file[k], file[k + 1]) << "slot " << k / 2;
-                left.push_back(file[k]);
-            }
-            file = left;
-        }
+        std::vector<int16_t> file = read_disk_audio(path);
         ASSERT_GE(static_cast<int64_t>(file.size()), after + 16 * device_buffer_frames);
         for (int64_t k = 0; k < device_buffer_frames; ++k) ASSERT_EQ(file[k], 0) << "slot " << k;
 

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "sound/programs.h"
 #include "sound/sample_output.h"
 #include "sound/voice.h"
+#include "tests/sound/disk_audio_file.h"
 
 namespace {
 
@@ -26,17 +25,6 @@ constexpr int64_t rate_hz = 44100;
 constexpr int64_t device_buffer_frames = 512;
 constexpr int64_t leading_silence_frames = 512;  // SDL's silent buffer before the device runs
 constexpr int64_t level_start_frames = 121;      // frames of snd_level_start before End
-
-std::vector<int16_t> read_slots(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> slots(bytes.size() / 2);
-    for (size_t k = 0; k < slots.size(); ++k) {
-        slots[k] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * k]) |
-                                        (static_cast<uint8_t>(bytes[2 * k + 1]) << 8));
-    }
-    return slots;
-}
 
 // What the game's voice puts out when snd_level_start is requested after it
 // has rendered `before` silent samples: `count` slots from the request on.
@@ -86,17 +74,7 @@ TEST(AudioEndToEnd, TitleStartPlaysLevelStartThenHoldsStill) {
     ASSERT_EQ(game.wait_exit(exit_timeout), 0) << game.err();
     const double elapsed = monotonic_seconds() - started;
 
-    std::vector<int16_t> slots = read_slots(file);
-    if (getenv("GRAPNEL_SDL_COMPAT")) {
-        // The compatibility library's SDL 2 device is stereo: each slot of the
-        // game's mono buffer appears in both channels.
-        std::vector<int16_t> left;
-        for (size_t k = 0; k + 1 < slots.size(); k += 2) {
-            ASSERT_EQ(slots[k], slots[k + 1]) << "slot " << k / 2;
-            left.push_back(slots[k]);
-        }
-        slots = left;
-    }
+    std::vector<int16_t> slots = read_disk_audio(file);
     const int64_t total = static_cast<int64_t>(slots.size());
     // One channel at 44100 Hz: the device ran for less than the process did,
     // so the file cannot hold more than 44100 slots per second of it (a
