@@ -156,15 +156,17 @@ inline void hash_flow(StateHash& h, const GameFlow& f) {
 }
 
 // The body, the level state, the flow and both scores.
-inline uint64_t state_hash(const Sim& sim) {
+inline uint64_t state_hash(const GameFlow& flow, const LevelState& level, const Ball& ball) {
     StateHash h;
-    hash_ball(h, sim.ball);
-    hash_level(h, sim.level);
-    hash_flow(h, sim.flow);
+    hash_ball(h, ball);
+    hash_level(h, level);
+    hash_flow(h, flow);
     h.i32(score);
     h.i32(hi_score);
     return h.value();
 }
+
+inline uint64_t state_hash(const Sim& sim) { return state_hash(sim.flow, sim.level, sim.ball); }
 
 // Input files: '#' comment lines, then one frame per line as
 // "aim_x aim_y pressed held", the aims printed so that they read back exactly.

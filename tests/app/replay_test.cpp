@@ -125,13 +125,7 @@ std::vector<uint64_t> play_game(unsigned char fill, int frames) {
         input.frozen = 0;
         game_flow_step(flow, dt, input, level, ball);
         flow.state_time += dt;
-        StateHash h;
-        solver::hash_ball(h, ball);
-        solver::hash_level(h, level);
-        solver::hash_flow(h, flow);
-        h.i32(score);
-        h.i32(hi_score);
-        hashes.push_back(h.value());
+        hashes.push_back(solver::state_hash(flow, level, ball));
     }
     return hashes;
 }
