@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "app/game_flow.h"
-#include "app/input.h"
+#include "physics/control_input.h"
 #include "physics/vec2.h"
 
 // The loop variables that events write besides the input record.

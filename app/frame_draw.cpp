@@ -7,7 +7,7 @@
 
 #include "app/globals.h"
 #include "app/hud.h"
-#include "content/level.h"
+#include "physics/level.h"
 #include "content/shapes.h"
 #include "content/text.h"
 #include "physics/ball.h"

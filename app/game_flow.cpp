@@ -5,7 +5,7 @@
 #include <math.h>
 
 #include "app/globals.h"
-#include "content/level.h"
+#include "physics/level.h"
 #include "content/levels.h"
 #include "physics/ball.h"
 #include "sound/programs.h"
@@ -20,15 +20,16 @@ constexpr int32_t points_per_second = 10;    // time bonus per whole second left
 
 // Falls from about 172.9 at the start of the zoom-in to 1 at its end.
 float zoom_in_factor(float state_time) {
-    const float c = cosf((1.0f - state_time) * 1.5f);
-    const float exponent = (1.0f - c) * 8.0f;
-    return static_cast<float>(pow(2.0, static_cast<double>(exponent)));
+    // The cosine comes from cosf; the exponent is formed in double, where
+    // 1 - c is exact for every f32 c.
+    const double c = static_cast<double>(cosf((1.0f - state_time) * 1.5f));
+    return static_cast<float>(pow(2.0, (1.0 - c) * 8.0));
 }
 
 // Rises from 1 at the start of the zoom-out to about 45.8 after one second.
 float zoom_out_factor(float state_time) {
-    const float exponent = (1.0f - cosf(state_time)) * 1.5f * 8.0f;
-    return static_cast<float>(pow(2.0, static_cast<double>(exponent)));
+    const double c = static_cast<double>(cosf(state_time));
+    return static_cast<float>(pow(2.0, (1.0 - c) * 1.5 * 8.0));
 }
 
 void enter_level(const LevelData* data, LevelState& level, Ball& ball) {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/input.h"
+#include "physics/control_input.h"
 
 class LevelState;
 struct Ball;

@@ -5,13 +5,10 @@
 
 #include "app/events.h"
 #include "app/frame_draw.h"
-#include "app/game_flow.h"
+#include "app/game_run.h"
 #include "app/globals.h"
-#include "app/input.h"
 #include "app/options.h"
 #include "app/pacing.h"
-#include "content/level.h"
-#include "physics/ball.h"
 #include "sound/synth.h"
 
 namespace {
@@ -79,27 +76,22 @@ int main(int argc, char** argv) {
     SDL_ShowCursor(SDL_DISABLE);
 
     Synth* synth = new Synth;
-    GameFlow flow;  // level_index 0, state EnterTitle, and the other start values
-    LevelState level;
-    Ball ball;  // reset from the title level on the first frame
+    GameRun run;  // the game flow, the level state and the body, in start-up order
     init_gl_state();
 
     LoopState loop;
     uint32_t last_ticks = SDL_GetTicks();
-    ControlInput input;
     loop.pointer = Vec2(static_cast<float>(screen_width / 2), static_cast<float>(screen_height / 2));
 
-    while (!loop.quit) {
-        const float dt = wait_for_frame(last_ticks);
-        input.pressed = 0;
-        input.frozen = 0;
+    const auto read_controls = [&](ControlInput& input, GameFlow& flow) {
         SDL_Event event;
         while (SDL_PollEvent(&event)) handle_event(event, input, loop, flow);
         input.aim = read_aim(joystick, loop.pointer, screen_width, screen_height);
-        game_flow_step(flow, dt, input, level, ball);
-        draw_frame(flow, level, ball, loop.pointer, joystick != nullptr);
-        flow.state_time += dt;
-    }
+    };
+    const auto draw = [&](const GameRun& frame) {
+        draw_frame(frame.flow, frame.level, frame.ball, loop.pointer, joystick != nullptr);
+    };
+    while (!loop.quit) run_frame(run, wait_for_frame(last_ticks), read_controls, draw);
 
     // Shutdown: the sound owner first (it stops and closes the audio device),
     // then the stick.

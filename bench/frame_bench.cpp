@@ -9,9 +9,9 @@
 #include <cstdio>
 
 #include "app/frame_draw.h"
-#include "app/game_flow.h"
+#include "app/game_run.h"
 #include "app/globals.h"
-#include "content/level.h"
+#include "physics/level.h"
 #include "content/levels.h"
 #include "physics/ball.h"
 #include "sound/voice.h"
@@ -33,14 +33,13 @@ constexpr float frame_dt = 1.0f / 60.0f;
 // steady state: the title's attract screen, or play on the largest level
 // with a clock that does not run out.
 struct Game {
-    GameFlow flow;
-    LevelState level;
-    Ball ball;
-    ControlInput input;
+    GameRun run;
+    GameFlow& flow = run.flow;
+    LevelState& level = run.level;
+    Ball& ball = run.ball;
     Vec2 pointer = Vec2(512.0f, 384.0f);
 
     explicit Game(bool title) {
-        input.frozen = 0;
         if (!title) {
             flow.level_index = level_count - 1;
             flow.state = Playing;
@@ -50,11 +49,7 @@ struct Game {
         }
         for (int i = 0; i < 120; ++i) step();
     }
-    void step() {
-        input.pressed = 0;
-        game_flow_step(flow, frame_dt, input, level, ball);
-        flow.state_time += frame_dt;
-    }
+    void step() { run_frame(run, frame_dt, [](ControlInput&, GameFlow&) {}, no_drawing); }
     void render() { render_frame(flow, level, ball, pointer, false); }
 };
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "app/input.h"
-#include "content/level.h"
+#include "physics/control_input.h"
+#include "physics/level.h"
 #include "physics/ball.h"
 
 enum class Scene : int32_t { Resting, Falling, Hanging, HookFlying, Wedged };

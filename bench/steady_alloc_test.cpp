@@ -13,9 +13,9 @@
 #include <new>
 #include <random>
 
-#include "app/game_flow.h"
+#include "app/game_run.h"
 #include "app/globals.h"
-#include "content/level.h"
+#include "physics/level.h"
 #include "content/levels.h"
 #include "physics/ball.h"
 #include "sound/programs.h"
@@ -136,12 +136,13 @@ bool loads_a_level(GameState state) {
 TEST(SteadyAllocation, GameFlowAndBodyOnTheTitleAndEveryLevel) {
     SoundVoice voice;  // play_sound's target
     std::mt19937 rng(42);
-    LevelState level;
-    Ball ball;
-    ControlInput in;
-    in.held = 0;
+    GameRun run;
+    GameFlow& flow = run.flow;
+    LevelState& level = run.level;
+    Ball& ball = run.ball;
+    ControlInput in;  // this frame's controls, drawn before the watch starts
     for (int32_t index = -1; index < level_count; ++index) {
-        GameFlow flow;
+        flow = GameFlow();
         if (index >= 0) {
             // Straight into play on the level, with a clock that never runs out.
             flow.level_index = index;
@@ -158,8 +159,7 @@ TEST(SteadyAllocation, GameFlowAndBodyOnTheTitleAndEveryLevel) {
             long counted;
             {
                 Watch watch;
-                game_flow_step(flow, dt, in, level, ball);
-                flow.state_time += dt;
+                run_frame(run, dt, [&](ControlInput& input, GameFlow&) { input = in; }, no_drawing);
                 counted = watch.count();
             }
             if (loads_a_level(before)) continue;

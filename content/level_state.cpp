@@ -1,7 +1,7 @@
 // Loading a level record into the level state and counting its gems.
-#include "content/level.h"
+#include "physics/level.h"
 
-LevelState::LevelState() : gem_present(nullptr) {}
+LevelState::LevelState() : data(nullptr), gem_present(nullptr), gems_left(0) {}
 
 LevelState::~LevelState() {
     delete[] gem_present;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "content/level.h"
+#include "physics/level.h"
 
 extern const LevelData title_level;
 extern const LevelData level_table[];  // in play order; entry 0 is level 1

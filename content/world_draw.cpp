@@ -4,7 +4,7 @@
 
 #include <GL/gl.h>
 
-#include "content/level.h"
+#include "physics/level.h"
 #include "content/shapes.h"
 #include "physics/ball.h"
 

@@ -4,7 +4,7 @@
 
 #include <math.h>
 
-#include "content/level.h"
+#include "physics/level.h"
 #include "sound/programs.h"
 #include "sound/synth.h"
 

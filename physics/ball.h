@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/input.h"
+#include "physics/control_input.h"
 #include "physics/vec2.h"
 
 class LevelState;

@@ -1,8 +1,8 @@
 // The level's own queries: its walls against paths and swept circles, and the
 // gem pickup with its score and sound.
-#include "content/level.h"
+#include "physics/level.h"
 
-#include "app/globals.h"
+#include "physics/score.h"
 #include "physics/wall_boxes.h"
 #include "sound/programs.h"
 #include "sound/synth.h"

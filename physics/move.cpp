@@ -2,7 +2,7 @@
 // bounce with restitution one half and go on with what is left of the step.
 #include "physics/ball.h"
 
-#include "content/level.h"
+#include "physics/level.h"
 #include "sound/programs.h"
 #include "sound/synth.h"
 

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "content/level.h"
+#include "physics/level.h"
 
 namespace solver {
 

@@ -1,6 +1,6 @@
 // The game as the level solver and the replay check drive it: the real game
 // flow, level state and body stepped at a fixed 1/60 s, per-frame controls,
-// snapshots for the search, a bit-exact state hash and the input file format.
+// snapshots for the search and the input file format.
 #pragma once
 
 #include <cerrno>
@@ -12,12 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/game_flow.h"
-#include "app/globals.h"
-#include "app/input.h"
-#include "content/level.h"
+#include "app/game_run.h"
+#include "app/state_hash.h"
 #include "content/levels.h"
-#include "physics/ball.h"
+#include "physics/score.h"
 
 namespace solver {
 
@@ -46,9 +44,8 @@ struct Snapshot {
     int32_t hi_score;
 };
 
-// One game: the flow, the level state and the body, as the entry point holds them.
-class Sim {
-public:
+// One game as the entry point holds it, stepped the way the loop steps it.
+struct Sim : GameRun {
     Sim() = default;
     Sim(const Sim&) = delete;
     Sim& operator=(const Sim&) = delete;
@@ -67,14 +64,15 @@ public:
         ball.reset(level);
     }
 
-    // One pass of the frame loop as far as the game is concerned.
+    // One pass of the frame loop with this frame's controls.
     void step(const FrameInput& in, float dt = frame_dt) {
-        input.aim = Vec2(in.aim_x, in.aim_y);
-        input.pressed = in.pressed;
-        input.held = in.held;
-        input.frozen = 0;
-        game_flow_step(flow, dt, input, level, ball);
-        flow.state_time += dt;
+        run_frame(*this, dt,
+                  [&](ControlInput& input, GameFlow&) {
+                      input.aim = Vec2(in.aim_x, in.aim_y);
+                      input.pressed = in.pressed;
+                      input.held = in.held;
+                  },
+                  no_drawing);
     }
 
     bool finished() const { return flow.state == ZoomOut && flow.next_state == ZoomIn; }
@@ -98,75 +96,7 @@ public:
         score = s.score;
         hi_score = s.hi_score;
     }
-
-    GameFlow flow;
-    LevelState level;
-    Ball ball;
-    ControlInput input;
 };
-
-// FNV-1a over the bit patterns of every value a frame can change: two runs
-// hash alike only if they agree to the last bit.
-class StateHash {
-public:
-    void bytes(const void* p, size_t n) {
-        const unsigned char* c = static_cast<const unsigned char*>(p);
-        for (size_t i = 0; i < n; ++i) {
-            h ^= c[i];
-            h *= 1099511628211ull;
-        }
-    }
-    void f32(float v) {
-        uint32_t u;
-        std::memcpy(&u, &v, sizeof u);
-        bytes(&u, sizeof u);
-    }
-    void i32(int32_t v) { bytes(&v, sizeof v); }
-    void vec(Vec2 v) { f32(v.x); f32(v.y); }
-    uint64_t value() const { return h; }
-
-private:
-    uint64_t h = 14695981039346656037ull;
-};
-
-inline void hash_ball(StateHash& h, const Ball& b) {
-    h.vec(b.pos);
-    h.vec(b.vel);
-    h.vec(b.aim);
-    h.vec(b.hook_vel);
-    h.vec(b.hook_pos);
-    h.f32(b.rope_len);
-    h.i32(b.rope_state);
-}
-
-inline void hash_level(StateHash& h, const LevelState& level) {
-    h.bytes(level.gem_present, static_cast<size_t>(level.data->gem_count));
-    h.i32(level.gems_left);
-}
-
-inline void hash_flow(StateHash& h, const GameFlow& f) {
-    h.i32(f.state);
-    h.i32(f.next_state);
-    h.f32(f.state_time);
-    h.f32(f.zoom);
-    h.f32(f.time_left);
-    h.f32(f.extra_time);
-    h.i32(f.level_index);
-    h.i32(f.paused ? 1 : 0);
-}
-
-// The body, the level state, the flow and both scores.
-inline uint64_t state_hash(const GameFlow& flow, const LevelState& level, const Ball& ball) {
-    StateHash h;
-    hash_ball(h, ball);
-    hash_level(h, level);
-    hash_flow(h, flow);
-    h.i32(score);
-    h.i32(hi_score);
-    return h.value();
-}
-
-inline uint64_t state_hash(const Sim& sim) { return state_hash(sim.flow, sim.level, sim.ball); }
 
 // Input files: '#' comment lines, then one frame per line as
 // "aim_x aim_y pressed held", the aims printed so that they read back exactly.

@@ -15,10 +15,10 @@
 #include <utility>
 
 #include "app/events.h"
-#include "app/game_flow.h"
+#include "app/game_run.h"
 #include "app/globals.h"
 #include "app/pacing.h"
-#include "content/level.h"
+#include "physics/level.h"
 #include "content/levels.h"
 #include "physics/ball.h"
 #include "tests/physics/cave.h"
@@ -189,13 +189,13 @@ private:
         paced_gap_ms = 0;
         const float dt = next_dt(counts);
         frame_dt = dt;
-        input.pressed = 0;
-        input.frozen = 0;
-        random_events(counts);
-        input.aim = pointer_aim(loop.pointer, soak_screen_width, soak_screen_height);
-        if (collector && flow.state == Playing && chance(0.01)) take_a_gem();
-        game_flow_step(flow, dt, input, level, ball);
-        flow.state_time += dt;
+        run_frame(game, dt,
+                  [&](ControlInput& in, GameFlow&) {
+                      random_events(counts);
+                      in.aim = pointer_aim(loop.pointer, soak_screen_width, soak_screen_height);
+                      if (collector && flow.state == Playing && chance(0.01)) take_a_gem();
+                  },
+                  no_drawing);
     }
 
     std::string check(GameState before, int32_t hi_before) const {
@@ -253,10 +253,11 @@ private:
     std::mt19937 rng;
     bool collector;
     std::map<const LevelData*, CaveCheck> caves;
-    GameFlow flow;
-    LevelState level;
-    Ball ball;
-    ControlInput input;
+    GameRun game;
+    GameFlow& flow = game.flow;
+    LevelState& level = game.level;
+    Ball& ball = game.ball;
+    ControlInput& input = game.input;
     LoopState loop;
     uint32_t ticks;
     uint32_t last_ticks;

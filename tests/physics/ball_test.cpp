@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "app/globals.h"
-#include "app/input.h"
+#include "physics/control_input.h"
 #include "physics/ball.h"
 #include "sound/programs.h"
 #include "tests/physics/sound_log.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "content/level.h"
+#include "physics/level.h"
 
 class CaveCheck {
 public:

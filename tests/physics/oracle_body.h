@@ -8,8 +8,8 @@
 #include <math.h>
 #include <vector>
 
-#include "app/input.h"
-#include "content/level.h"
+#include "physics/control_input.h"
+#include "physics/level.h"
 #include "physics/ball.h"
 #include "sound/programs.h"
 #include "tests/physics/oracle_queries.h"

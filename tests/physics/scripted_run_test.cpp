@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/globals.h"
-#include "app/input.h"
+#include "physics/control_input.h"
 #include "content/levels.h"
 #include "physics/ball.h"
 #include "sound/programs.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "app/input.h"
+#include "physics/control_input.h"
 #include "content/levels.h"
 #include "physics/ball.h"
 #include "tests/physics/cave.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "content/level.h"
+#include "physics/level.h"
 
 struct TestLevel {
     TestLevel(std::vector<Segment> walls_, std::vector<Vec2> gems_, Vec2 start)

@@ -13,7 +13,7 @@
 
 #include "app/frame_draw.h"
 #include "app/globals.h"
-#include "content/level.h"
+#include "physics/level.h"
 #include "physics/ball.h"
 
 // The background's green is 0.1 x 255; a line adds about 76 at its centre

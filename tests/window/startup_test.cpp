@@ -13,7 +13,7 @@
 
 #include "app/events.h"
 #include "app/game_flow.h"
-#include "app/input.h"
+#include "physics/control_input.h"
 #include "game_process.h"
 
 namespace {

@@ -41,7 +41,7 @@ public:
     // Draws the line drawing and the present gems in world units.
     void draw() const;
 
-    const LevelData* data;   // unset until the first load
+    const LevelData* data;   // null until the first load
     uint8_t* gem_present;    // owned, gem_count flags; null until the first load
     int32_t gems_left;
     // The walls' bounds, prepared at each load so the queries can pass over

@@ -6,7 +6,7 @@
 #include "physics/vec2.h"
 
 struct ControlInput {
-    ControlInput() : aim(0.0f, 0.0f), held(0), pressed(0) {}
+    ControlInput() : aim(0.0f, 0.0f), held(0), pressed(0), frozen(0) {}
 
     Vec2 aim;         // aiming input of this frame, not normalised
     uint8_t held;     // 1 while a fire control is down
