@@ -994,6 +994,13 @@ def main(argv):
                         [m.row() for m in mutants])
         print("%d mutants (%s)" % (len(mutants), origin))
         if args.list_only:
+            # Which of them can still be found in this tree.
+            sources, cache = set(game_sources(args.tree)), {}
+            for m in mutants:
+                if not locate(m, args.tree, sources, cache):
+                    print("gone: %s %s:%d %s" % (m.id, m.file, m.line, m.source_line.strip()))
+                elif (m.at_file, m.at_line) != (m.file, m.line):
+                    print("moved: %s %s:%d -> %s:%d" % (m.id, m.file, m.line, m.at_file, m.at_line))
             return 0
 
         def log(message):
