@@ -186,19 +186,12 @@ TEST_F(GameFlowTest, TimeBonusAndClockCarryOver) {
     EXPECT_EQ(flow.state, ZoomIn);
     EXPECT_EQ(flow.next_state, Playing);
     EXPECT_EQ(flow.time_left, 35.9f + 20.0f);
-    EXPECT_NEAR(flow.time_left, 55.9f, 1e-5f);
     EXPECT_EQ(flow.extra_time, 17.0f);
     EXPECT_EQ(flow.level_index, 1);
     EXPECT_TRUE(requested(snd_level_start, false));
 }
 
 TEST_F(GameFlowTest, ExtraTimeShrinksAndLevelsWrapAfterTheFifth) {
-    float extra = 20.0f;
-    const float expected[] = {20.0f, 17.0f, 14.45f, 12.2825f, 10.4401f, 8.8741f};
-    for (float want : expected) {
-        EXPECT_NEAR(extra, want, 1e-4f);
-        extra = extra * 0.85f;
-    }
     start_playing(4, 10.0f);
     flow.extra_time = 10.4401f;
     take_every_gem();
@@ -263,20 +256,6 @@ TEST_F(GameFlowTest, FirePressDuringTheTitleZoomInStartsNoGame) {
     input.held = 0;
     run_until_state_changes();
     EXPECT_EQ(flow.state, Attract);
-}
-
-TEST_F(GameFlowTest, HiScoreNeverFalls) {
-    start_playing(0, 60.0f);
-    score = 900;
-    frame(frame_dt);
-    EXPECT_EQ(hi_score, 900);
-    score = 100;
-    frame(frame_dt);
-    EXPECT_EQ(hi_score, 900);
-    flow.state = NewGame;
-    frame(frame_dt);
-    EXPECT_EQ(score, 0);
-    EXPECT_EQ(hi_score, 900);
 }
 
 TEST_F(GameFlowTest, GameOverLastsMoreThanFourSecondsWithTheBodyFrozen) {

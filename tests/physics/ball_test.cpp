@@ -1,5 +1,5 @@
 // The body's frame update: aim, gravity, the rope's states and pull, the gem
-// pickup, frozen input, a zero time step, reset and the rope line's start.
+// pickup, frozen input, a zero time step and reset.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -41,14 +41,6 @@ struct OpenSpace : ::testing::Test {
     TestLevel level;
     Ball ball;
 };
-
-TEST(BallStart, ConstructedBodyIsDefinedAndAimsUp) {
-    const Ball ball;
-    EXPECT_EQ(ball.aim.x, 0.0f);
-    EXPECT_EQ(ball.aim.y, -1.0f);
-    EXPECT_EQ(ball.rope_state, Idle);
-    EXPECT_TRUE(finite(ball.pos) && finite(ball.vel) && finite(ball.hook_pos) && finite(ball.hook_vel));
-}
 
 TEST_F(OpenSpace, AimIsNormalisedAndKeptOnZeroInput) {
     ball.update(0, controls(0, 0, 0, Vec2(3, 4)));
@@ -331,20 +323,6 @@ TEST(BallReset, KeepsTheAimAndStopsEverythingElse) {
     EXPECT_EQ(ball.rope_state, Idle);
     EXPECT_EQ(ball.aim.x, -1.0f);
     EXPECT_EQ(ball.aim.y, 0.0f);
-    EXPECT_EQ(&ball.position(), &ball.pos);
-}
-
-TEST(RopeLine, StartsOnTheRimOrAtTheCentre) {
-    Ball ball;
-    ball.pos = Vec2(1, 1);
-    ball.hook_pos = Vec2(1, 3);
-    const Vec2 rim = rope_line_start(ball);
-    EXPECT_FLOAT_EQ(rim.x, 1.0f);
-    EXPECT_FLOAT_EQ(rim.y, 1.125f);
-    ball.hook_pos = ball.pos;
-    const Vec2 centre = rope_line_start(ball);
-    EXPECT_EQ(centre.x, 1.0f);
-    EXPECT_EQ(centre.y, 1.0f);
 }
 
 }  // namespace
