@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "content/levels.h"
+#include "tools/solver_sim.h"
 
 namespace {
 
@@ -271,6 +272,26 @@ TEST(LevelTable, FivePlayableLevelsInPlayOrder) {
     EXPECT_TRUE(same(level_table[1].start, title_level.start));
     EXPECT_TRUE(same(level_table[2].start, title_level.start));
 }
+
+// A newcomer who does nothing scores nothing: from the level's start, 20 s
+// of frames with no aim and no press, gravity alone carries the body past no gem.
+class LevelUntouched : public ::testing::TestWithParam<int> {};
+
+TEST_P(LevelUntouched, TakesNoGemIn20Seconds) {
+    solver::Sim sim;
+    sim.start_level(GetParam());
+    const int32_t gems = sim.level.gems_remaining();
+    float lowest = sim.ball.pos.y;
+    for (int frame = 0; frame < 20 * 60; ++frame) {
+        sim.step(solver::FrameInput());
+        lowest = std::fmax(lowest, sim.ball.pos.y);
+    }
+    EXPECT_EQ(sim.level.gems_remaining(), gems)
+        << "level " << GetParam() + 1 << ": the body took a gem by itself";
+    EXPECT_GT(lowest, sim.level.data->start.y + 0.1f) << "the body never fell";
+}
+
+INSTANTIATE_TEST_SUITE_P(FiveLevels, LevelUntouched, ::testing::Range(0, 5));
 
 TEST(LevelTable, ThePointInCaveCheckTellsInsideFromOutside) {
     // The check above must be able to fail: the first wall's far side is rock.
