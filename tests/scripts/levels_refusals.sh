@@ -118,6 +118,8 @@ cave_out_of_ground() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z
 tiny_ground() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>' 'M -2,-1 L 5,-1 L 5,2.2 L 4,4 L 3.9,2.1 L -1,2.2 L -2,2.2 Z';
                 sed -i 's/"lines": 150, "segments": 4/"lines": 900, "segments": 4/' "$work/rules.json"; }
 two_starts() { sed -i 's|<circle cx="0.8" cy="0.8" r="0.1"/>|<circle cx="0.8" cy="0.8" r="0.1"/><circle cx="1" cy="1" r="0.1"/>|' "$1/cave.svg"; }
+ground_on_after_close() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>' 'M -2,-1 L 5,-1 L 4,4 L -1,4 Z L 0,-3'; }
+wall_on_after_close() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z l 1,1"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>'; }
 no_ground() { sed -i 's/inkscape:label="ground"/inkscape:label="earth"/' "$1/cave.svg"; }
 
 cp "$work/rules.json" "$work/rules.good"
@@ -137,7 +139,9 @@ for entry in \
   "cave_out_of_ground|tinycave (cave.svg)|ground: enclosing run 1 of walls reaches out of the ground" \
   "tiny_ground|tinycave (cave.svg)|line count:" \
   "two_starts|tinycave (cave.svg)|exactly one marker, not 2" \
-  "no_ground|tinycave (cave.svg)|no sub-layer labelled \"ground\""; do
+  "no_ground|tinycave (cave.svg)|no sub-layer labelled \"ground\"" \
+  "ground_on_after_close|tinycave (cave.svg)|the ground layer must hold exactly one closed outline" \
+  "wall_on_after_close|tinycave (cave.svg)|walls: run 1 goes on after it is closed"; do
   IFS='|' read -r name who rule <<<"$entry"
   cp "$work/rules.good" "$work/rules.json"
   broken_case "$name" "$name" "convert_levels: $who" "$rule" "nothing written"

@@ -91,13 +91,19 @@ def _subpaths(shape, inverse):
             if points:
                 result.append((points, False))
             points = [_point(seg.end, inverse)]
-        elif isinstance(seg, se.Close):
+            continue
+        if isinstance(seg, se.Close):
             if points:
                 if len(points) > 1 and points[-1] == points[0]:
                     points.pop()
                 result.append((points, True))
             points = None
-        elif isinstance(seg, se.Line):
+            continue
+        if points is None:
+            # Drawing on after a close without a move starts a new piece
+            # where the closed one began, as SVG has it.
+            points = [_point(seg.start, inverse)]
+        if isinstance(seg, se.Line):
             points.append(_point(seg.end, inverse))
         else:
             pieces = max(2, math.ceil(seg.length(error=1e-4) / CURVE_PIECE))
