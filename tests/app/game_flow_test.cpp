@@ -169,6 +169,14 @@ TEST_F(GameFlowTest, WholeCycleFromTitleThroughAGameAndBack) {
     EXPECT_EQ(level.data, &title_level);
     run_until_state_changes();
     EXPECT_EQ(flow.state, Attract);
+
+    // The next game starts afresh although the last one shrank the extra time.
+    frame(frame_dt, true);
+    run_until_state_changes();
+    frame(frame_dt);
+    EXPECT_EQ(flow.extra_time, 20.0f);
+    EXPECT_EQ(flow.time_left, 60.0f);
+    EXPECT_EQ(flow.level_index, 0);
 }
 
 TEST_F(GameFlowTest, TimeBonusAndClockCarryOver) {
