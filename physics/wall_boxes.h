@@ -7,7 +7,7 @@
 
 #include "physics/vec2.h"
 
-// An axis-aligned box, world units. An empty box has lo > hi.
+// An axis-aligned box, world units.
 struct WallBox {
     float lo_x;
     float lo_y;
@@ -15,37 +15,28 @@ struct WallBox {
     float hi_y;
 };
 
-// Four walls side by side, one lane each, for the sweep's test of walls out
-// of reach: their boxes, first ends, normals and directions. A lane without
-// a wall, or with a zero-length wall, has an empty box and zero vectors.
-typedef float WallLanes __attribute__((vector_size(16)));
-struct WallQuad {
-    WallLanes lo_x, lo_y, hi_x, hi_y;
-    WallLanes a_x, a_y;
-    WallLanes m_x, m_y;
-    WallLanes t_x, t_y;
-};
-
-// The walls of a level in array order, each with its box, its unit normal and
-// its direction, and one box per run of walls_per_block walls. Preparing
-// allocates; the scans do not.
+// The walls of a level in array order, less those of zero length (which no
+// query can ever hit), each with its box and its unit normal, and per run of
+// walls_per_block walls the box of their boxes and the box of their normals.
+// Preparing allocates; the scans do not.
 class WallBoxes {
 public:
-    static constexpr int32_t walls_per_block = 8;
+    static constexpr int32_t walls_per_block = 4;
 
-    // Keeps the array (which must outlive the scans) and computes the bounds.
+    // Keeps the array, which must outlive the scans, and computes the bounds.
     void prepare(const Segment* walls, int32_t count);
 
-    const Segment* walls = nullptr;
-    int32_t count = 0;
-    // False when a wall lies beyond the range the skipping is proven for:
-    // the scans then test every wall.
+    // The level's own walls, which the plain scans take.
+    const Segment* level_walls = nullptr;
+    int32_t level_count = 0;
+    // False when a wall lies beyond the range the passing over is proven
+    // for: the scans are then the plain scans over the level's own walls.
     bool skipping = false;
-    std::vector<WallBox> boxes;       // per wall; empty for a zero-length wall
-    std::vector<Vec2> normals;        // per wall, exactly as the queries compute them
-    std::vector<Vec2> directions;     // per wall: the normal turned a quarter
-    std::vector<WallBox> blocks;      // union of the boxes of each run
-    std::vector<WallQuad> quads;      // walls_per_block / 4 per run
+    std::vector<Segment> walls;
+    std::vector<WallBox> boxes;
+    std::vector<Vec2> normals;    // exactly as the plain queries compute them
+    std::vector<WallBox> blocks;         // the union of the boxes of each run
+    std::vector<WallBox> block_normals;  // the box of each run's normals, one side
 };
 
 // The same queries as over a plain array (physics/queries.h), with the same
