@@ -1,6 +1,7 @@
-// The collision scans over a level's prepared walls: every wall in array
-// order, passing over those whose test provably changes nothing, and testing
-// every other wall with the same steps as the plain scans.
+// Preparing a level's wall bounds, and the collision scans over them: every
+// wall in array order, passing over those whose test provably changes
+// nothing and testing every other wall with the same steps as the plain
+// scans.
 //
 // Why a wall out of reach changes nothing. The reach of a query is the box
 // of everything its circle or path can touch (the circle, the circle swept
@@ -14,12 +15,12 @@
 // crossed for real. Only the path's crossing test has a rounding case left:
 // when the path runs within the rounding of a wall's line, its two side
 // tests can both pass with the wall itself far away. That needs the path to
-// run along the wall (the sine of the angle between them under about three
+// run along the wall (the sine of the angle between them under three
 // roundings over the margin, 0.012) and to come within the rounding of the
 // wall's line, so a wall out of reach is passed over only when one of the
-// two provably fails. A wall of zero length has a NaN normal and nearest
-// point, and every test on a NaN goes the non-hit way: it is never hit and
-// is left out altogether.
+// two provably fails; a wall too short to have a finite normal is never
+// crossed at all. A wall of zero length has a NaN normal and nearest point,
+// and every test on a NaN goes the non-hit way: it is left out altogether.
 #include "physics/wall_boxes.h"
 
 #include <cmath>
@@ -88,18 +89,17 @@ inline bool all_beyond(Vec2 a, const WallBox& m, float limit) {
            upper(x_lo, x_hi) + upper(y_lo, y_hi) < -limit;
 }
 
-// Calls test(i) on every wall in array order but those out of reach that
-// passed_over(i) lets go, and the whole runs out of reach whose walls all
-// cross the direction a at an angle, as far_run_passed_over(run) says;
-// stops at the first test that returns true.
+// Calls test(i) on every wall in array order, stopping at the first that
+// returns true, but on those out of reach that passed_over(i) lets go and on
+// the runs out of reach that run_passed_over(run) lets go whole.
 template <class RunPassedOver, class PassedOver, class Test>
-bool scan(const WallBoxes& w, const WallBox& reach, RunPassedOver far_run_passed_over,
+bool scan(const WallBoxes& w, const WallBox& reach, RunPassedOver run_passed_over,
           PassedOver passed_over, Test test) {
     const int32_t count = static_cast<int32_t>(w.walls.size());
     const WallBox* boxes = w.boxes.data();
     for (int32_t first = 0, run = 0; first < count; first += per_block, ++run) {
         const bool far = misses(w.blocks[run], reach);
-        if (far && far_run_passed_over(run)) continue;
+        if (far && run_passed_over(run)) continue;
         const int32_t end = count - first < per_block ? count : first + per_block;
         for (int32_t i = first; i < end; ++i) {
             if ((far || misses(boxes[i], reach)) && passed_over(i)) continue;

@@ -80,25 +80,17 @@ struct Compare {
         const bool plain = sweep_circle(circle, motion, data.segments, data.segment_count,
                                         plain_pos, plain_normal, plain_dist);
         hits += plain ? 1 : 0;
-        if (hit == plain && same(pos, plain_pos) && same(normal, plain_normal) &&
-            same(dist, plain_dist)) {
-            return ::testing::AssertionSuccess();
-        }
-        return ::testing::AssertionFailure()
-               << "sweep of (" << circle.center.x << ", " << circle.center.y << ") r "
-               << circle.radius << " by (" << motion.x << ", " << motion.y << "): " << hit
-               << " at " << dist << ", plainly " << plain << " at " << plain_dist;
+        return result(hit == plain && same(pos, plain_pos) && same(normal, plain_normal) &&
+                          same(dist, plain_dist),
+                      "sweep", circle.center, circle.radius, motion);
     }
 
     ::testing::AssertionResult depenetration(Circle circle) {
         Circle culled = circle, plain = circle;
         depenetrate(culled, boxes);
         depenetrate(plain, data.segments, data.segment_count);
-        if (same(culled.center, plain.center) && same(culled.radius, plain.radius)) {
-            return ::testing::AssertionSuccess();
-        }
-        return ::testing::AssertionFailure() << "depenetration of (" << circle.center.x << ", "
-                                             << circle.center.y << ") r " << circle.radius;
+        return result(same(culled.center, plain.center) && same(culled.radius, plain.radius),
+                      "depenetration", circle.center, circle.radius, Vec2(0, 0));
     }
 
     ::testing::AssertionResult path(Segment p) {
@@ -106,10 +98,15 @@ struct Compare {
         const bool hit = path_hits_segments(p, boxes, out);
         const bool plain = path_hits_segments(p, data.segments, data.segment_count, plain_out);
         hits += plain ? 1 : 0;
-        if (hit == plain && same(out, plain_out)) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "path (" << p.a.x << ", " << p.a.y << ") to ("
-                                             << p.b.x << ", " << p.b.y << "): " << hit
-                                             << ", plainly " << plain;
+        return result(hit == plain && same(out, plain_out), "path", p.a, 0.0f, p.b - p.a);
+    }
+
+    static ::testing::AssertionResult result(bool same, const char* what, Vec2 at, float radius,
+                                             Vec2 motion) {
+        if (same) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << what << " from (" << at.x << ", " << at.y
+                                             << ") r " << radius << " by (" << motion.x << ", "
+                                             << motion.y << ") differs from the plain scan";
     }
 };
 
@@ -132,13 +129,16 @@ TEST_P(Identity, QueriesMatchThePlainScans) {
         // A body beside a wall, grazing it or not, along it or beyond its ends.
         const Side w = some_wall(data, dice);
         const float side = dice.chance(0.5) ? 1.0f : -1.0f;
-        const float gap = dice.chance(0.5) ? dice.uniform(-2e-4f, 2e-4f) : dice.uniform(-0.1f, 0.4f);
+        const float gap =
+            dice.chance(0.5) ? dice.uniform(-2e-4f, 2e-4f) : dice.uniform(-0.1f, 0.4f);
         const Vec2 at = w.s.a + (w.s.b - w.s.a) * dice.uniform(-1.0f, 2.0f) +
                         w.m * (side * (body_radius + gap));
         const Vec2 c(dice.odd(at.x), dice.odd(at.y));
         const float radius = dice.odd(dice.chance(0.8) ? body_radius : dice.uniform(0.0f, 1.5f));
-        const float speed = dice.chance(0.3) ? dice.uniform(0, 1e-3f) : dice.uniform(0, dice.chance(0.1) ? 40.0f : 0.8f);
-        const Vec2 heading = dice.chance(0.5) ? w.t + w.m * dice.uniform(-0.02f, 0.02f) : dice.direction();
+        const float top_speed = dice.chance(0.3) ? 1e-3f : dice.chance(0.1) ? 40.0f : 0.8f;
+        const float speed = dice.uniform(0, top_speed);
+        const Vec2 heading =
+            dice.chance(0.5) ? w.t + w.m * dice.uniform(-0.02f, 0.02f) : dice.direction();
         const Vec2 motion(dice.odd(heading.x * speed), dice.odd(heading.y * speed));
         ASSERT_TRUE(check.sweep(Circle(c, radius), motion));
         ASSERT_TRUE(check.depenetration(Circle(c, radius)));
@@ -147,8 +147,10 @@ TEST_P(Identity, QueriesMatchThePlainScans) {
         // the wall's end and running along it, and a body's rim sliding on
         // the line: there the plain scan's rounding can report a crossing
         // of a wall far from the path.
-        const Vec2 end = w.s.a - w.t * dice.uniform(0.1f, 3.0f) + w.m * dice.uniform(-1e-6f, 1e-6f);
-        const Vec2 start = end - w.t * dice.uniform(0.005f, 0.5f) + w.m * dice.uniform(-1e-6f, 1e-6f);
+        const Vec2 end =
+            w.s.a - w.t * dice.uniform(0.1f, 3.0f) + w.m * dice.uniform(-1e-6f, 1e-6f);
+        const Vec2 start =
+            end - w.t * dice.uniform(0.005f, 0.5f) + w.m * dice.uniform(-1e-6f, 1e-6f);
         ASSERT_TRUE(check.path(Segment(start, end)));
         const Vec2 rim = start + w.m * (side * (body_radius + dice.uniform(0.0f, 2e-6f)));
         ASSERT_TRUE(check.sweep(Circle(rim, body_radius), end - start));
@@ -162,19 +164,47 @@ TEST_P(Identity, QueriesMatchThePlainScans) {
     EXPECT_GT(far_crossings, 0) << "the far crossings were never met";
 }
 
+// Puts the body beside a wall (grazing it, near it, now and then far away)
+// with a random velocity, sliding along the wall or not, and sometimes a rope.
+void throw_body(Ball& body, const LevelData& data, Dice& dice) {
+    const Side w = some_wall(data, dice);
+    const float gap = dice.chance(0.5) ? dice.uniform(-1e-4f, 1e-3f) : dice.uniform(-0.05f, 2.0f);
+    const float side = dice.chance(0.5) ? 1.0f : -1.0f;
+    body.pos = w.s.a + (w.s.b - w.s.a) * dice.uniform(-0.5f, 1.5f) +
+               w.m * (side * (body_radius + gap));
+    if (dice.chance(0.05)) body.pos = body.pos + Vec2(dice.chance(0.5) ? 250.0f : -1e5f, 0.0f);
+    const float speed = dice.chance(0.2) ? dice.uniform(5, 60) : dice.uniform(0, 4);
+    const bool along = dice.chance(0.3);
+    body.vel = (along ? w.t + w.m * dice.uniform(-1e-3f, 1e-3f) : dice.direction()) * speed;
+    if (dice.chance(0.3)) {
+        body.rope_state = dice.chance(0.5) ? Flying : Attached;
+        body.hook_pos = body.pos + Vec2(dice.uniform(-2, 2), dice.uniform(-2, 2));
+        body.hook_vel = dice.direction();
+        body.rope_len = 0.5f;
+    }
+}
+
+bool same_body(const Ball& a, const Ball& b) {
+    return same(a.pos, b.pos) && same(a.vel, b.vel) && same(a.hook_pos, b.hook_pos) &&
+           same(a.hook_vel, b.hook_vel) && same(a.rope_len, b.rope_len) &&
+           a.rope_state == b.rope_state;
+}
+
 // Two bodies under the same random controls and time steps, one on the
-// level's scans and one on the plain scans, now and then thrown beside a
-// wall, anywhere in the cave or far away: every field, gem and sound
-// request must match.
+// level's scans and one on the plain scans, now and then thrown: every
+// field, gem and sound request must match.
 TEST_P(Identity, PlayMatchesThePlainScans) {
     const LevelData& data = *GetParam().data;
     LevelState culled, plain;
-    culled.load(&data);
-    plain.load(&data);
-    plain.wall_boxes.skipping = false;
     Ball body, reference;
-    body.reset(culled);
-    reference.reset(plain);
+    const auto start = [&] {
+        culled.load(&data);
+        plain.load(&data);
+        plain.wall_boxes.skipping = false;
+        body.reset(culled);
+        reference.reset(plain);
+    };
+    start();
     SoundLog sounds;
     ControlInput in;
     Dice dice(0x5eedu + static_cast<uint32_t>(data.segment_count));
@@ -185,52 +215,33 @@ TEST_P(Identity, PlayMatchesThePlainScans) {
                                            : steps[dice.pick(4)];
         if (dice.chance(0.1)) in.aim = Vec2(dice.uniform(-2, 2), dice.uniform(-2, 2));
         in.pressed = in.held == 0 && dice.chance(0.06) ? 1 : 0;
-        in.held = in.pressed == 1 ? 1 : (in.held == 1 && dice.chance(0.02) ? 0 : in.held);
+        in.held = in.pressed == 1 || (in.held == 1 && !dice.chance(0.02)) ? 1 : 0;
         in.frozen = dice.chance(0.01) ? 1 : 0;
         if (dice.chance(0.02)) {
-            const Side w = some_wall(data, dice);
-            const float gap = dice.chance(0.5) ? dice.uniform(-1e-4f, 1e-3f) : dice.uniform(-0.05f, 2.0f);
-            const float side = dice.chance(0.5) ? 1.0f : -1.0f;
-            body.pos = w.s.a + (w.s.b - w.s.a) * dice.uniform(-0.5f, 1.5f) + w.m * (side * (body_radius + gap));
-            if (dice.chance(0.05)) body.pos = body.pos + Vec2(dice.chance(0.5) ? 250.0f : -1e5f, 0.0f);
-            const float speed = dice.chance(0.2) ? dice.uniform(5, 60) : dice.uniform(0, 4);
-            body.vel = (dice.chance(0.3) ? w.t + w.m * dice.uniform(-1e-3f, 1e-3f) : dice.direction()) * speed;
-            if (dice.chance(0.3)) {
-                body.rope_state = dice.chance(0.5) ? Flying : Attached;
-                body.hook_pos = body.pos + Vec2(dice.uniform(-2, 2), dice.uniform(-2, 2));
-                body.hook_vel = dice.direction();
-                body.rope_len = 0.5f;
-            }
+            throw_body(body, data, dice);
             reference = body;
             reference.level = &plain;
             ++thrown;
         }
         body.update(dt, in);
-        const std::vector<SoundRequest> body_sounds = sounds.all();
+        const std::vector<SoundRequest> heard = sounds.all();
         sounds.clear();
         reference.update(dt, in);
         bounces += sounds.count(snd_bounce);
-        ASSERT_EQ(body_sounds.size(), sounds.all().size()) << "frame " << frame;
-        for (size_t i = 0; i < body_sounds.size(); ++i) {
-            ASSERT_EQ(body_sounds[i].program, sounds.all()[i].program) << "frame " << frame;
-            ASSERT_TRUE(same(body_sounds[i].volume, sounds.all()[i].volume)) << "frame " << frame;
+        ASSERT_EQ(heard.size(), sounds.all().size()) << "frame " << frame;
+        for (size_t i = 0; i < heard.size(); ++i) {
+            ASSERT_EQ(heard[i].program, sounds.all()[i].program) << "frame " << frame;
+            ASSERT_TRUE(same(heard[i].volume, sounds.all()[i].volume)) << "frame " << frame;
         }
         sounds.clear();
-        ASSERT_TRUE(same(body.pos, reference.pos) && same(body.vel, reference.vel) &&
-                    same(body.hook_pos, reference.hook_pos) &&
-                    same(body.hook_vel, reference.hook_vel) && same(body.rope_len, reference.rope_len) &&
-                    body.rope_state == reference.rope_state)
+        ASSERT_TRUE(same_body(body, reference))
             << "frame " << frame << ": (" << body.pos.x << ", " << body.pos.y << ") against ("
             << reference.pos.x << ", " << reference.pos.y << ")";
-        ASSERT_EQ(0, std::memcmp(culled.gem_present, plain.gem_present, data.gem_count)) << "frame " << frame;
+        ASSERT_EQ(0, std::memcmp(culled.gem_present, plain.gem_present, data.gem_count));
         // A body lost far away comes back, as a new level would bring it.
         if (!(float_abs(body.pos.x) < 1e6f && float_abs(body.pos.y) < 1e6f) ||
             (data.gem_count > 0 && culled.gems_remaining() == 0)) {
-            culled.load(&data);
-            plain.load(&data);
-            plain.wall_boxes.skipping = false;
-            body.reset(culled);
-            reference.reset(plain);
+            start();
         }
     }
     EXPECT_GT(thrown, frames_per_level / 100);
