@@ -1,0 +1,29 @@
+// The page side of web/page.h, written in the page's JavaScript. The shell
+// (web/shell.html) defines Module.page with the functions called here.
+#include "web/page.h"
+
+#include <emscripten.h>
+
+EM_JS(int, page_window_width, (), { return Math.max(1, Math.floor(window.innerWidth)); });
+EM_JS(int, page_window_height, (), { return Math.max(1, Math.floor(window.innerHeight)); });
+
+ScreenSize page_window_size() { return {page_window_width(), page_window_height()}; }
+
+EM_JS(int, page_largest_size, (), {
+    var probe = document.createElement('canvas').getContext('webgl');
+    if (!probe) return 0;
+    var largest = Math.min(probe.getParameter(probe.MAX_RENDERBUFFER_SIZE),
+                           probe.getParameter(probe.MAX_VIEWPORT_DIMS)[0],
+                           probe.getParameter(probe.MAX_VIEWPORT_DIMS)[1]);
+    var lose = probe.getExtension('WEBGL_lose_context');
+    if (lose) lose.loseContext();
+    return largest;
+});
+
+EM_JS(void, page_place_canvas, (int width, int height, bool fullscreen), {
+    Module.page.placeCanvas(width, height, fullscreen);
+});
+
+EM_JS(void, page_refused, (), { Module.page.refused(); });
+EM_JS(void, page_run_ended, (), { Module.page.runEnded(); });
+EM_JS(void, page_script_done, (), { if (Module.page.scriptDone) Module.page.scriptDone(); });
