@@ -1,8 +1,9 @@
 // The browser's line renderer: the OpenGL 1.x calls of web/gl/GL/gl.h on
-// WebGL. Every GL_LINES segment becomes a quad in window pixels whose
-// fragments fade out over the last pixel at each side, so lines are as wide
-// and as soft as the desktop's smooth 2-pixel lines; the stipple pattern is
-// applied per window pixel along the line's major axis, as OpenGL counts it.
+// WebGL. Every GL_LINES segment becomes a quad in window pixels; each
+// fragment is lit by how much of its pixel the line covers, so lines are as
+// wide and as soft as the desktop's smooth 2-pixel lines (Mesa), and the
+// stipple's dashes are such short lines of their own, counted in window
+// pixels along the line as Mesa counts them for smooth lines.
 // Segments are gathered in one buffer and drawn in as few calls as the state
 // changes allow (one per frame in the game).
 #include "web/line_renderer.h"
@@ -45,7 +46,7 @@ constexpr GLenum gl_modelview = 0x1700;
 // Room for this many segments before a batch must be drawn: 4 vertices each
 // keeps every index within 16 bits.
 constexpr int max_segments = 16384;
-constexpr int floats_per_vertex = 6;  // window x, y; across; along; length; stipple count
+constexpr int floats_per_vertex = 6;  // window x, y; across; along; length; stipple factor
 constexpr int matrix_stack_depth = 32;  // OpenGL guarantees at least 32 modelview entries
 
 // How far the quad reaches beyond the line's own half width, window pixels:
@@ -63,24 +64,39 @@ void main() {
 }
 )";
 
-// Coverage falls linearly from full, half a pixel inside the line's edge, to
-// none, half a pixel outside it, across and at both ends. The stipple bit
-// of a fragment is bit (count / factor) mod 16 of the pattern; counts below
-// zero mean no stipple.
+// A fragment's coverage is the overlap of its pixel, one unit wide, with the
+// line: across, with the band of the line's width; along, with the segment
+// itself (the ends stop at the end points) and, when stippled, with the lit
+// runs of the pattern: bit (distance / factor) mod 16, counted in window
+// pixels along the line from its first point. a_line.w is the factor, or
+// below zero for no stipple.
 const char* const fragment_source = R"(
 precision highp float;
 uniform vec4 u_color;
 uniform float u_half_width;
 uniform float u_pattern;
 varying vec4 v_line;
+float overlap(float a, float start, float end) {
+    return clamp(min(a + 0.5, end) - max(a - 0.5, start), 0.0, 1.0);
+}
+float lit(float bit) {
+    return mod(floor(u_pattern / exp2(mod(bit, 16.0))), 2.0);
+}
 void main() {
-    float across = clamp(u_half_width + 0.5 - abs(v_line.x), 0.0, 1.0);
-    float ends = clamp(min(v_line.y, v_line.z - v_line.y) + u_half_width + 0.5, 0.0, 1.0);
-    if (v_line.w >= 0.0) {
-        float bit = mod(floor(v_line.w), 16.0);
-        if (mod(floor(u_pattern / exp2(bit)), 2.0) < 0.5) discard;
+    float a = v_line.y;
+    float across = overlap(abs(v_line.x), -u_half_width, u_half_width);
+    float along = overlap(a, 0.0, v_line.z);
+    float factor = v_line.w;
+    if (factor > 0.0) {
+        float first = floor((a - 0.5) / factor);
+        float second = floor((a + 0.5) / factor);
+        float stipple = lit(first) * overlap(a, first * factor, first * factor + factor);
+        if (second != first) {
+            stipple += lit(second) * overlap(a, second * factor, second * factor + factor);
+        }
+        along = min(along, stipple);
     }
-    gl_FragColor = vec4(u_color.rgb, u_color.a * across * ends);
+    gl_FragColor = vec4(u_color.rgb, u_color.a * across * along);
 }
 )";
 
@@ -211,9 +227,6 @@ void add_segment(float x0, float y0, float x1, float y1) {
     const float ux = dx / length;
     const float uy = dy / length;
     const float reach = state.line_width * 0.5f + edge_pixels;
-    // The stipple counter runs along the major axis, one step per pixel.
-    const float major = std::fabs(dx) > std::fabs(dy) ? std::fabs(dx) : std::fabs(dy);
-    const float count_per_pixel = major / length / static_cast<float>(state.stipple_factor);
 
     float* out = &state.batch[state.segments * 4 * floats_per_vertex];
     for (int end = 0; end < 2; ++end) {
@@ -225,7 +238,7 @@ void add_segment(float x0, float y0, float x1, float y1) {
             out[2] = across;
             out[3] = along;
             out[4] = length;
-            out[5] = state.stipple ? along * count_per_pixel : -1.0f;
+            out[5] = state.stipple ? static_cast<float>(state.stipple_factor) : -1.0f;
             out += floats_per_vertex;
         }
     }

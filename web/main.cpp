@@ -81,6 +81,10 @@ void frame() {
         game.script = ScriptedInput();
         page_script_done();
     }
+    if (!game.drawn) {
+        game.drawn = true;
+        page_first_frame();
+    }
     if (game.loop.quit) end_run();
 }
 

@@ -27,3 +27,4 @@ EM_JS(void, page_place_canvas, (int width, int height, bool fullscreen), {
 EM_JS(void, page_refused, (), { Module.page.refused(); });
 EM_JS(void, page_run_ended, (), { Module.page.runEnded(); });
 EM_JS(void, page_script_done, (), { if (Module.page.scriptDone) Module.page.scriptDone(); });
+EM_JS(void, page_first_frame, (), { Module.page.firstFrameAt = performance.now(); });

@@ -25,4 +25,7 @@ void page_run_ended();
 // A scripted replay has played its last frame.
 void page_script_done();
 
+// The first frame is drawn: the page notes the time for the figures.
+void page_first_frame();
+
 }  // extern "C"

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "app/state_hash.h"
+#include "physics/score.h"
 #include "sound/programs.h"
 #include "sound/synth.h"
-#include "tools/solver_sim.h"
 #include "web/line_renderer.h"
 #include "web/scene.h"
 #include "web/web_game.h"
@@ -45,9 +46,7 @@ void tell_page(SoundProgram program, float volume, bool lock) {
 
 }  // namespace
 
-uint64_t web_state_hash(const GameRun& run) {
-    return solver::state_hash(run.flow, run.level, run.ball);
-}
+uint64_t web_state_hash(const GameRun& run) { return state_hash(run); }
 
 extern "C" {
 
@@ -56,9 +55,9 @@ EMSCRIPTEN_KEEPALIVE const char* web_state() {
     const GameFlow& f = g.run.flow;
     snprintf(text, sizeof text,
              "{\"state\":%d,\"next\":%d,\"level\":%d,\"paused\":%d,\"score\":%d,\"gems\":%d,"
-             "\"running\":%d,\"width\":%d,\"height\":%d}",
+             "\"rope\":%d,\"running\":%d,\"width\":%d,\"height\":%d}",
              f.state, f.next_state, f.level_index, f.paused ? 1 : 0, score,
-             g.run.level.gems_remaining(), g.running ? 1 : 0,
+             g.run.level.gems_remaining(), g.run.ball.rope_state, g.running ? 1 : 0,
              screen_width, screen_height);
     return text;
 }
