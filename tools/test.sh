@@ -24,5 +24,8 @@ cmake --build "$asan" -j"$jobs"
 shopt -s nullglob
 for stage in "$root"/tools/stages/*.sh; do
   echo "== stage $(basename "$stage")"
-  bash "$stage" "$build"
+  # 77: the stage cannot run on this machine and has said why.
+  status=0
+  bash "$stage" "$build" || status=$?
+  [ "$status" -eq 0 ] || [ "$status" -eq 77 ] || exit "$status"
 done
