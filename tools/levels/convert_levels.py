@@ -20,8 +20,7 @@ USAGE = ('usage: convert_levels.py [--rules FILE] [--sources DIR] [--out FILE] '
          '[--preview DIR | --no-preview]')
 
 try:
-    from hatching import (FitError, StrokePattern, fit_strokes, hatch_pieces,
-                          hatch_region, top_up_stars)
+    from hatching import FitError, fit_hatching, hatch_region, top_up_stars
     from level_rules import (cave_rings, check_level, f32_point, span_matches,
                              span_text, wall_segments)
     from level_source import LevelError, read_level
@@ -75,9 +74,9 @@ def build_level(rule, sources, clearances):
         raise Refused([f'line count: walls and drawn decoration already make {len(fixed)} lines, '
                        f'the level has {rule["lines"]}'])
     try:
-        region = hatch_region(source.ground, cave_rings(source.runs, rule['runs']), source.buried)
-        pattern = StrokePattern(hatch_pieces(region), f'{rule["name"]} hatching')
-        hatching = pattern.strokes(fit_strokes(pattern, room))
+        region = hatch_region(source.ground, cave_rings(source.runs, rule['runs']), source.buried,
+                              source.name)
+        hatching = fit_hatching(region, room)
         lx, hx, ly, hy = rule['lines_span']
         box = (lx + 0.1, ly + 0.1, hx - 0.1, hy - 0.1)
         figures = [[a, b] for a, b in source.drawn]

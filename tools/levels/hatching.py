@@ -2,20 +2,22 @@
 import math
 import random
 
-from shapely.geometry import LineString, MultiLineString, Point, Polygon
+from shapely.geometry import LineString, MultiLineString, MultiPoint, Point, Polygon
 from shapely.ops import unary_union
 
-# Distance between neighbouring hatch lines, world units (12 pixels at zoom 1).
-HATCH_SPACING = 0.12
+# Distance between neighbouring hatch lines, world units: the fit starts from
+# the preferred spacing (10 pixels at zoom 1) and looks within the range for
+# one that, with at most MAX_TOP_UP stars, meets the level's exact line count.
+PREFERRED_SPACING = 0.10
+SPACING_RANGE = (0.08, 0.125)
 # Hatch direction: up and to the right on screen (y grows downward).
 HATCH_DIRECTION = (math.sqrt(0.5), -math.sqrt(0.5))
-# Clear margin around figures lying in the ground, world units.
+# Clear margin around figures lying in the ground, and around a whole word
+# lying there, world units.
 BURIED_MARGIN = 0.07
+NAME_MARGIN = 0.12
 # Shortest stroke worth drawing, world units.
 MIN_STROKE = 0.03
-# Stroke lengths tried when fitting the line count, world units: a geometric
-# ladder so that neighbouring steps change the count by a line or two.
-STROKE_LADDER = [0.2 * 1.004 ** k for k in range(900)]
 # Most stars the fit may add to reach the exact count.
 MAX_TOP_UP = 40
 # Star dots: length of the dot's line, clearance from the ground and from each
@@ -39,9 +41,11 @@ def cave_area(rings):
     return area
 
 
-def hatch_region(ground, rings, buried):
+def hatch_region(ground, rings, buried, name=()):
     region = Polygon(ground).difference(cave_area(rings))
     keep_clear = [LineString(fig).convex_hull.buffer(BURIED_MARGIN) for fig in buried if len(fig) > 1]
+    if name:
+        keep_clear.append(MultiPoint([p for fig in name for p in fig]).convex_hull.buffer(NAME_MARGIN))
     if keep_clear:
         region = region.difference(unary_union(keep_clear))
     return region
@@ -57,8 +61,9 @@ def _pieces_of(geometry):
     return [g for g in getattr(geometry, 'geoms', []) if isinstance(g, LineString)]
 
 
-def hatch_pieces(region):
-    """The hatch lines clipped to the region: a list of (start, end, length), in a stable order."""
+def hatch_strokes(region, spacing):
+    """One unbroken stroke per piece of each hatch line inside the region, as
+    ((x0, y0), (x1, y1)) in a stable order: lines by offset, pieces along each."""
     dx, dy = HATCH_DIRECTION
     nx, ny = -dy, dx
     minx, miny, maxx, maxy = region.bounds
@@ -66,10 +71,10 @@ def hatch_pieces(region):
     offsets = [x * nx + y * ny for x, y in corners]
     along = [x * dx + y * dy for x, y in corners]
     t0, t1 = min(along) - 1.0, max(along) + 1.0
-    pieces = []
-    k = math.floor(min(offsets) / HATCH_SPACING)
-    while k * HATCH_SPACING <= max(offsets):
-        c = k * HATCH_SPACING
+    strokes = []
+    k = math.floor(min(offsets) / spacing)
+    while k * spacing <= max(offsets):
+        c = k * spacing
         line = LineString([(c * nx + t0 * dx, c * ny + t0 * dy),
                            (c * nx + t1 * dx, c * ny + t1 * dy)])
         found = []
@@ -79,70 +84,37 @@ def hatch_pieces(region):
             if tb < ta:
                 a, b, ta, tb = b, a, tb, ta
             if tb - ta >= MIN_STROKE:
-                found.append((ta, a, b, tb - ta))
-        pieces.extend((a, b, length) for _, a, b, length in sorted(found))
+                found.append((ta, (a[0], a[1]), (b[0], b[1])))
+        strokes.extend((a, b) for _, a, b in sorted(found))
         k += 1
-    return pieces
+    return strokes
 
 
-class StrokePattern:
-    """Each piece's strokes and gaps as fixed fractions of a common stroke length,
-    so the whole hatching scales with one number and stays the same from run to run."""
-
-    def __init__(self, pieces, seed):
-        rng = random.Random(seed)
-        self.pieces = pieces
-        self.steps = []
-        for _, _, length in pieces:
-            steps = []
-            room = length / (STROKE_LADDER[0] * 0.55) + 2
-            while len(steps) < room:
-                steps.append((0.55 + 0.9 * rng.random(), 0.03 + 0.04 * rng.random()))
-            self.steps.append(steps)
-
-    def strokes(self, stroke):
-        """The strokes for one stroke length, as ((x0, y0), (x1, y1)) in order."""
-        result = []
-        for (a, b, length), steps in zip(self.pieces, self.steps):
-            ux, uy = (b[0] - a[0]) / length, (b[1] - a[1]) / length
-            pos = 0.0
-            for dash, gap in steps:
-                end = min(length, pos + dash * stroke)
-                if end - pos >= MIN_STROKE:
-                    result.append(((a[0] + ux * pos, a[1] + uy * pos),
-                                   (a[0] + ux * end, a[1] + uy * end)))
-                pos = end + gap * stroke
-                if pos >= length:
-                    break
-        return result
-
-    def count(self, stroke):
-        return len(self.strokes(stroke))
-
-
-def fit_strokes(pattern, room):
-    """The stroke length whose hatching comes closest to room lines without passing it.
-    The count falls (almost always) as the strokes grow: find the first step at or
-    under room by bisection, then look around it for the closest fit."""
-    lo, hi = 0, len(STROKE_LADDER) - 1
-    if pattern.count(STROKE_LADDER[hi]) > room:
-        raise FitError(f'line count: even the coarsest hatching needs '
-                       f'{pattern.count(STROKE_LADDER[hi])} lines and only {room} are left for it')
-    while lo < hi:
-        mid = (lo + hi) // 2
-        if pattern.count(STROKE_LADDER[mid]) <= room:
-            hi = mid
+def fit_hatching(region, room):
+    """Hatching that leaves between 0 and MAX_TOP_UP of the room lines for stars.
+    The stroke count falls as the spacing grows, so the spacing is bisected
+    within its range, starting from the preferred one."""
+    low, high = SPACING_RANGE
+    spacing = PREFERRED_SPACING
+    for _ in range(40):
+        strokes = hatch_strokes(region, spacing)
+        if len(strokes) > room:
+            low = spacing
+        elif room - len(strokes) > MAX_TOP_UP:
+            high = spacing
         else:
-            lo = mid + 1
-    best = None
-    for index in range(max(0, lo - 40), min(len(STROKE_LADDER), lo + 80)):
-        n = pattern.count(STROKE_LADDER[index])
-        if n <= room and (best is None or n > best[1]):
-            best = (STROKE_LADDER[index], n)
-    if room - best[1] > MAX_TOP_UP:
-        raise FitError(f'line count: the densest hatching gives {best[1]} lines, '
-                       f'{room - best[1]} short of the count; enlarge the ground')
-    return best[0]
+            return strokes
+        if high - low < 1e-6:
+            break
+        spacing = (low + high) / 2
+    widest = len(hatch_strokes(region, SPACING_RANGE[1]))
+    if widest > room:
+        raise FitError(f'line count: even the widest hatching needs {widest} lines and only '
+                       f'{room} are left for it; take out decoration or shrink the ground')
+    densest = len(hatch_strokes(region, SPACING_RANGE[0]))
+    raise FitError(f'line count: the densest hatching gives {densest} lines, {room - densest} '
+                   f'short of the count with at most {MAX_TOP_UP} stars; add decoration '
+                   'or enlarge the ground')
 
 
 def _surface_shadow(ground):

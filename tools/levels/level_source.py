@@ -11,7 +11,10 @@
                         (wavy surface, slanted outer edges); its inside is
                         hatched, except the cave.
                 buried  figures lying in the ground (bones, pebbles, a
-                        snail); the hatching keeps clear of them.
+                        snail); the hatching keeps clear of each of them.
+                name    a word lying in the ground (the title's name); the
+                        hatching keeps clear of the whole word, so it reads
+                        on a dark plaque.
                 any other sub-layer (plants, sky, name, ...) is drawn as is.
 
 One SVG user unit is one world unit, y downward.  Curves are flattened
@@ -46,6 +49,7 @@ class LevelSource:
         self.ground = None      # closed outline as a list of (x, y), no repeat
         self.drawn = []         # decoration lines ((x0, y0), (x1, y1)) in order
         self.buried = []        # polylines of figures the hatching avoids
+        self.name = []          # polylines of a word the hatching avoids as a whole
         self.sky = []           # polylines of sky figures (stars keep clear)
 
 
@@ -184,6 +188,8 @@ def read_level(path):
                 ring = points + [points[0]] if closed else points
                 if label == 'buried':
                     source.buried.append(ring)
+                elif label == 'name':
+                    source.name.append(ring)
                 elif label == 'sky':
                     source.sky.append(ring)
                 for a, b in zip(ring, ring[1:]):
