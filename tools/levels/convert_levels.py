@@ -32,14 +32,17 @@ except ImportError as missing:
 
 
 class Level:
-    """One finished record: walls, all lines (walls first), start and gems, in f32."""
+    """One finished record: walls, all lines (walls first), start and gems, in f32;
+    with the hatched region and its strokes as made, for the checks."""
 
-    def __init__(self, name, start, gems, walls, lines):
+    def __init__(self, name, start, gems, walls, lines, region=None, hatching=()):
         self.name = name
         self.start = start
         self.gems = gems
         self.walls = walls
         self.lines = lines
+        self.region = region
+        self.hatching = hatching
 
 
 class Refused(Exception):
@@ -95,7 +98,7 @@ def build_level(rule, sources, clearances):
     if len(lines) != rule['lines']:
         raise Refused([f'line count: {len(lines)} lines made, the level has {rule["lines"]}'])
     return Level(rule['name'], f32_point(source.start), [f32_point(g) for g in source.gems],
-                 walls, lines)
+                 walls, lines, region, hatching)
 
 
 def load_rules(path):
