@@ -45,7 +45,7 @@ def hatch_region(ground, rings, buried, name=()):
     region = Polygon(ground).difference(cave_area(rings))
     keep_clear = [LineString(fig).convex_hull.buffer(BURIED_MARGIN) for fig in buried if len(fig) > 1]
     if name:
-        keep_clear.append(MultiPoint([p for fig in name for p in fig]).convex_hull.buffer(NAME_MARGIN))
+        keep_clear.append(MultiPoint([p for fig in name for p in fig]).envelope.buffer(NAME_MARGIN))
     if keep_clear:
         region = region.difference(unary_union(keep_clear))
     return region

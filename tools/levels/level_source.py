@@ -13,8 +13,8 @@
                 buried  figures lying in the ground (bones, pebbles, a
                         snail); the hatching keeps clear of each of them.
                 name    a word lying in the ground (the title's name); the
-                        hatching keeps clear of the whole word, so it reads
-                        on a dark plaque.
+                        hatching keeps clear of the word's whole box, so it
+                        reads on a dark plaque.
                 any other sub-layer (plants, sky, name, ...) is drawn as is.
 
 One SVG user unit is one world unit, y downward.  Curves are flattened
