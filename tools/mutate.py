@@ -7,6 +7,26 @@ A mutant list names each fault by its source line, so the same faults can be
 run again on a later, restructured tree and the two runs compared. The tree
 given is only ever read: every change is made in the scratch copy and undone
 there, also on Ctrl-C or SIGTERM.
+
+  --tree DIR          the tree to read (default: this checkout)
+  --seed, --count     pick COUNT mutants, the same share of each kind of change
+  --mutants LIST      run the mutants of a list instead; each is found again by
+                      its source line (a mutant whose line is gone is reported)
+  --list-out LIST     write the mutants picked or read
+  --results TSV       write one record per mutant: killed, survived, timeout,
+                      no-compile or gone, the seconds it took and the first
+                      failing test
+  --scratch DIR       keep the scratch copy and its build here (a later run
+                      reuses it); default: a temporary folder
+  --jobs N            build jobs (default 2)
+  --timeout SECONDS   time limit of one mutant's tests (default three times the
+                      unmutated run plus 30 s)
+  --list-only         only write or check the list
+  --fail-on-survivor  exit 1 when a mutant survives
+  --resume            keep the mutants already in the results file, run the rest
+  --compare OLD NEW   print the mutants OLD killed that NEW does not; exit 1 if any
+  --pick-killed RESULTS  write a sample of the killed mutants as a list
+Exit status: 0 done, 1 failure, 2 refused arguments, 130 interrupted.
 """
 
 import argparse
@@ -27,7 +47,7 @@ import time
 USAGE = """\
 usage: mutate.py [--tree DIR] (--seed N --count N | --mutants LIST) [--list-out LIST]
                  [--results TSV] [--scratch DIR] [--jobs N] [--timeout SECONDS]
-                 [--list-only] [--fail-on-survivor]
+                 [--list-only] [--fail-on-survivor] [--resume]
        mutate.py --compare OLD_RESULTS NEW_RESULTS
        mutate.py --pick-killed RESULTS --seed N --count N --list-out LIST"""
 
@@ -510,9 +530,9 @@ def stages_for(rel):
     unit = TestStage("unit", ["unit_tests"],
                      ["./unit_tests", "--gtest_brief=1", "--gtest_fail_fast"], "tests")
 
-    def ctest(name, regex, targets):
-        return TestStage(name, targets, ["ctest", "-R", regex, "--stop-on-failure",
-                                         "--no-tests=error", "--output-on-failure"], ".")
+    def ctest(name, regex, targets, exclude=None):
+        return TestStage(name, targets, ["ctest", "-R", regex] + (["-E", exclude] if exclude else [])
+                         + ["--stop-on-failure", "--no-tests=error", "--output-on-failure"], ".")
 
     stages = []
     if rel != "app/main.cpp":
@@ -521,7 +541,11 @@ def stages_for(rel):
         stages.append(ctest("window-draw", r"^window\.(HudDraw|WorldDraw)\.",
                             ["window_tests", "grapnel"]))
     if rel == "app/main.cpp":
-        stages.append(ctest("window-all", r"^window\.|^script\.game_e2e$", ["window_tests", "grapnel"]))
+        # The whole game in a window, the runs that catch most faults first.
+        play = r"^window\.(PlayEndToEnd|Startup)\."
+        stages.append(ctest("window-play", play, ["window_tests", "grapnel"]))
+        stages.append(ctest("window-rest", r"^window\.|^script\.game_e2e$", ["window_tests", "grapnel"],
+                            exclude=play))
     if rel.startswith("sound/"):
         stages.append(ctest("sound-wav", r"^script\.sound_wav$", ["sound_wav"]))
     if rel.startswith(("physics/", "app/game_flow", "app/game_run", "content/level")):
@@ -798,7 +822,15 @@ def run_mutants(args, tree, mutants, log):
         sources = set(game_sources(tree))
         cache = {}
         present = []
+        done = set()
+        if args.resume and args.results and os.path.exists(args.results):
+            # Carry on an interrupted run: keep what it found.
+            for r in read_results(args.results):
+                rows.append([r[f] for f in RESULT_FIELDS])
+                done.add(r["id"])
         for m in mutants:
+            if m.id in done:
+                continue
             if locate(m, tree, sources, cache):
                 present.append(m)
             else:
@@ -930,6 +962,7 @@ def parse_args(argv):
     p.add_argument("--build-timeout", type=seconds, default=900.0)
     p.add_argument("--list-only", action="store_true")
     p.add_argument("--fail-on-survivor", action="store_true")
+    p.add_argument("--resume", action="store_true")
     p.add_argument("--compare", nargs=2, metavar=("OLD", "NEW"))
     p.add_argument("--pick-killed")
     p.add_argument("-h", "--help", action="store_true")
