@@ -26,6 +26,7 @@ there, also on Ctrl-C or SIGTERM.
   --resume            keep the mutants already in the results file, run the rest
   --compare OLD NEW   print the mutants OLD killed that NEW does not; exit 1 if any
   --pick-killed RESULTS  write a sample of the killed mutants as a list
+  --merge OUT RESULTS...  join the results of runs that shared out one list
 Exit status: 0 done, 1 failure, 2 refused arguments, 130 interrupted.
 """
 
@@ -49,7 +50,8 @@ usage: mutate.py [--tree DIR] (--seed N --count N | --mutants LIST) [--list-out 
                  [--results TSV] [--scratch DIR] [--jobs N] [--timeout SECONDS]
                  [--list-only] [--fail-on-survivor] [--resume]
        mutate.py --compare OLD_RESULTS NEW_RESULTS
-       mutate.py --pick-killed RESULTS --seed N --count N --list-out LIST"""
+       mutate.py --pick-killed RESULTS --seed N --count N --list-out LIST
+       mutate.py --merge OUT RESULTS..."""
 
 GAME_FOLDERS = ("app", "physics", "content", "sound")
 # Faults are picked from these kinds of change, in this order of listing.
@@ -903,6 +905,23 @@ def compare(old_path, new_path):
     return 1 if lost else 0
 
 
+def merge(out_path, paths):
+    """Joins the results of runs that shared out one list (by mutant id)."""
+    rows = {}
+    for path in paths:
+        for r in read_results(path):
+            if r["id"] in rows and rows[r["id"]][8] != r["status"]:
+                raise Refusal("%s is %s in one file and %s in another"
+                              % (r["id"], rows[r["id"]][8], r["status"]))
+            rows[r["id"]] = [r[f] for f in RESULT_FIELDS]
+    rows = sorted(rows.values())
+    write_table(out_path, ["grapnel mutation results joined from %s"
+                           % " ".join(os.path.basename(p) for p in paths)], RESULT_FIELDS, rows)
+    report_survivors(rows, sys.stdout)
+    print("summary: " + summary_counts([r[8] for r in rows])[1])
+    return 0
+
+
 # The sample for CI leaves out mutants that took longer than this to kill in
 # the full run (mostly changes to widely included headers), to stay quick.
 SAMPLE_SECONDS = 30.0
@@ -965,11 +984,16 @@ def parse_args(argv):
     p.add_argument("--resume", action="store_true")
     p.add_argument("--compare", nargs=2, metavar=("OLD", "NEW"))
     p.add_argument("--pick-killed")
+    p.add_argument("--merge", nargs="+", metavar="FILE")
     p.add_argument("-h", "--help", action="store_true")
     args = p.parse_args(argv)
     if args.help:
         return args
     if args.compare:
+        return args
+    if args.merge:
+        if len(args.merge) < 2:
+            raise Refusal("--merge needs the output file and at least one results file")
         return args
     if args.pick_killed:
         if args.seed is None or args.count is None or not args.list_out:
@@ -1014,6 +1038,8 @@ def main(argv):
             return 0
         if args.compare:
             return compare(*args.compare)
+        if args.merge:
+            return merge(args.merge[0], args.merge[1:])
         if args.pick_killed:
             return pick_killed(args.pick_killed, args.seed, args.count, args.list_out)
         if args.mutants:
