@@ -124,7 +124,7 @@ TEST_P(Identity, QueriesMatchThePlainScans) {
     ASSERT_TRUE(level.wall_boxes.skipping);
     Compare check{level.wall_boxes, data};
     Dice dice(7u + static_cast<uint32_t>(data.segment_count));
-    int far_crossings = 0;
+    int far_paths = 0, far_sweeps = 0;
     for (int i = 0; i < queries_per_level; ++i) {
         // A body beside a wall, grazing it or not, along it or beyond its ends.
         const Side w = some_wall(data, dice);
@@ -146,22 +146,25 @@ TEST_P(Identity, QueriesMatchThePlainScans) {
         // A path ending within a few millionths of the wall's line, behind
         // the wall's end and running along it, and a body's rim sliding on
         // the line: there the plain scan's rounding can report a crossing
-        // of a wall far from the path.
-        const Vec2 end =
-            w.s.a - w.t * dice.uniform(0.1f, 3.0f) + w.m * dice.uniform(-1e-6f, 1e-6f);
-        const Vec2 start =
-            end - w.t * dice.uniform(0.005f, 0.5f) + w.m * dice.uniform(-1e-6f, 1e-6f);
+        // of a wall far from the path or the body.
+        const float back = dice.uniform(0.1f, 3.0f);
+        const Vec2 end = w.s.a - w.t * back + w.m * dice.uniform(-1e-6f, 1e-6f);
+        const float run_up = dice.uniform(0.005f, dice.chance(0.5) ? 0.5f : 5.0f);
+        const Vec2 start = end - w.t * run_up + w.m * dice.uniform(-1e-6f, 1e-6f);
         ASSERT_TRUE(check.path(Segment(start, end)));
         const Vec2 rim = start + w.m * (side * (body_radius + dice.uniform(0.0f, 2e-6f)));
         ASSERT_TRUE(check.sweep(Circle(rim, body_radius), end - start));
-        Vec2 hit;
-        if (path_hits_segments(Segment(start, end), &w.s, 1, hit) &&
-            length(hit - w.s.a) > 0.05f && length(hit - w.s.b) > 0.05f) {
-            ++far_crossings;
-        }
+        // Count the crossings that the wall alone reports by rounding.
+        Vec2 hit, pos, normal;
+        float dist;
+        far_paths += path_hits_segments(Segment(start, end), &w.s, 1, hit) &&
+                     length(hit - w.s.a) > 0.05f && length(hit - w.s.b) > 0.05f;
+        far_sweeps += back > 0.3f && sweep_circle(Circle(rim, body_radius), end - start, &w.s, 1,
+                                                  pos, normal, dist);
     }
     EXPECT_GT(check.hits, queries_per_level / 4) << "too few contacts to mean anything";
-    EXPECT_GT(far_crossings, 0) << "the far crossings were never met";
+    EXPECT_GT(far_paths, 0) << "no path met a far crossing";
+    EXPECT_GT(far_sweeps, 0) << "no sweep met a far crossing";
 }
 
 // Puts the body beside a wall (grazing it, near it, now and then far away)
