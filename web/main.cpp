@@ -133,15 +133,18 @@ int main(int argc, char** argv) {
     // The desktop leaves sizes of zero and below to SDL, which refuses them;
     // the browser's canvas would take them silently, so they are refused here
     // in the same words, as are sizes beyond what the browser can draw.
-    const int32_t largest = page_largest_size();
     if (!video_size_representable({screen_width, screen_height}) || screen_width <= 0 ||
-        screen_height <= 0 || screen_width > largest || screen_height > largest) {
+        screen_height <= 0) {
         refuse("Unable to set video mode", "Invalid width or height");
         return 1;
     }
     page_place_canvas(screen_width, screen_height, options.fullscreen);
     if (SDL_SetVideoMode(screen_width, screen_height, 32, SDL_OPENGL) == nullptr) {
         refuse("Unable to set video mode", SDL_GetError());
+        return 1;
+    }
+    if (!page_drawing_buffer_is(screen_width, screen_height)) {
+        refuse("Unable to set video mode", "Invalid width or height");
         return 1;
     }
     if (SDL_NumJoysticks() > 0) {

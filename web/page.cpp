@@ -9,15 +9,10 @@ EM_JS(int, page_window_height, (), { return Math.max(1, Math.floor(window.innerH
 
 ScreenSize page_window_size() { return {page_window_width(), page_window_height()}; }
 
-EM_JS(int, page_largest_size, (), {
-    var probe = document.createElement('canvas').getContext('webgl');
-    if (!probe) return 0;
-    var largest = Math.min(probe.getParameter(probe.MAX_RENDERBUFFER_SIZE),
-                           probe.getParameter(probe.MAX_VIEWPORT_DIMS)[0],
-                           probe.getParameter(probe.MAX_VIEWPORT_DIMS)[1]);
-    var lose = probe.getExtension('WEBGL_lose_context');
-    if (lose) lose.loseContext();
-    return largest;
+// WebGL gives a smaller drawing buffer than asked for, without a word, when
+// the canvas is larger than it can draw.
+EM_JS(bool, page_drawing_buffer_is, (int width, int height), {
+    return GLctx.drawingBufferWidth === width && GLctx.drawingBufferHeight === height;
 });
 
 EM_JS(void, page_place_canvas, (int width, int height, bool fullscreen), {

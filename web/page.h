@@ -9,8 +9,8 @@ ScreenSize page_window_size();
 
 extern "C" {
 
-// The largest side of a drawing buffer the browser's WebGL offers, pixels.
-int page_largest_size();
+// True when the WebGL drawing buffer, once made, has the size asked for.
+bool page_drawing_buffer_is(int width, int height);
 
 // Full screen stretches the canvas over the whole window, as a display shows
 // a smaller mode; a window keeps its size in CSS pixels, centred.

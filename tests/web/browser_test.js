@@ -93,6 +93,7 @@ function watchAudio() {
 
 async function open(query, { watch = false, width = 800, height = 600 } = {}) {
   const page = await browser.newPage();
+  page.setDefaultTimeout(120000);  // a busy machine: these only keep a hang from lasting
   await page.setViewport({ width, height });
   const errors = [];
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
@@ -106,7 +107,7 @@ async function open(query, { watch = false, width = 800, height = 600 } = {}) {
 const state = (page) => page.evaluate(() =>
   (window.Module?.calledRun ? JSON.parse(Module.UTF8ToString(Module._web_state())) : null));
 async function until(page, what, check) {
-  for (let i = 0; i < 200; ++i) {
+  for (let i = 0; i < 1200; ++i) {
     const s = await state(page);
     if (s && check(s)) return;
     await new Promise((r) => setTimeout(r, 50));
@@ -114,7 +115,7 @@ async function until(page, what, check) {
   assert.fail(`the page never reached: ${what} (last state ${JSON.stringify(await state(page))})`);
 }
 async function newsText(page) {
-  await page.waitForSelector('#news:not([hidden])', { timeout: 10000 });
+  await page.waitForSelector('#news:not([hidden])', { timeout: 60000 });
   return page.$eval('#news', (n) => n.textContent);
 }
 
@@ -144,7 +145,7 @@ const hud = {
   gems: [10, 448, 70, 468], clock: [280, 448, 360, 468], pressStart: [210, 290, 430, 310],
 };
 
-test('the title, a click into level 1, the controls and Escape', { timeout: 120000 }, async () => {
+test('the title, a click into level 1, the controls and Escape', { timeout: 300000 }, async () => {
   const { page, errors } = await open('?windowed&width=640&height=480', { watch: true });
   await until(page, 'the title', (s) => s.state === 4);
   for (let i = 0; i < 40; ++i) {  // "press start" blinks: half of every second
@@ -200,7 +201,7 @@ test('the title, a click into level 1, the controls and Escape', { timeout: 1200
   await page.close();
 });
 
-test('the replay of level 1 ends in the desktop state, frame by frame in the main loop', { timeout: 120000 }, async () => {
+test('the replay of level 1 ends in the desktop state, frame by frame in the main loop', { timeout: 300000 }, async () => {
   const { page, errors } = await open('?windowed');
   await until(page, 'the title', (s) => s.state === 4);
   const hash = await page.evaluate((frames) => new Promise((done) => {
@@ -218,7 +219,7 @@ test('the replay of level 1 ends in the desktop state, frame by frame in the mai
 // (sub-pixel rounding of the smooth edges), and 99.5% within 2. The ring is
 // left out: Mesa clips a line at the window's edge before smoothing it, so
 // the last pixel of a line leaving the window differs by up to a third.
-test('the picture matches the desktop renderer', { timeout: 120000 }, async () => {
+test('the picture matches the desktop renderer', { timeout: 300000 }, async () => {
   const { page } = await open('?windowed&width=640&height=480');
   await until(page, 'the title', (s) => s.state === 4);
   const web = await page.evaluate((frames, s) => {
@@ -250,7 +251,7 @@ test('the picture matches the desktop renderer', { timeout: 120000 }, async () =
   await page.close();
 });
 
-test('the window fills the page, and bad sizes are refused as on the desktop', { timeout: 120000 }, async () => {
+test('the window fills the page, and bad sizes are refused as on the desktop', { timeout: 300000 }, async () => {
   const cases = [
     { query: '', width: 800, height: 600 },          // full screen: the whole window
     { query: '?width=abc', width: 800, height: 600 }, // atoi gives 0: the option is not given
@@ -275,7 +276,7 @@ test('the window fills the page, and bad sizes are refused as on the desktop', {
   }
 });
 
-test('a missing or damaged module gives a message on the page', { timeout: 120000 }, async () => {
+test('a missing or damaged module gives a message on the page', { timeout: 300000 }, async () => {
   for (const variant of ['missing/', 'damaged/']) {
     const { page } = await open(variant + '?windowed');
     assert.match(await newsText(page), /could not start/, variant);
