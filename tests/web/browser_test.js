@@ -178,14 +178,14 @@ test('the title, a click into level 1, the controls and Escape', { timeout: 3000
   // The samples the page queued match the desktop voice given the same
   // requests at the same samples, to the last bit.
   const audio = await page.evaluate(() => window.audio);
-  assert.deepEqual(audio.requests.map((r) => r.name).slice(0, 2), ['snd_level_start', 'snd_gem']);
+  const gem = audio.requests.find((r) => r.name === 'snd_gem');  // the click's sound
+  assert.ok(audio.requests[0].name === 'snd_level_start' && gem, JSON.stringify(audio.requests));
   const raw = path.join(fs.mkdtempSync('/tmp/grapnel-voice-'), 'voice.raw');
   execFileSync(desktopRef, ['voice', String(audio.samples.length), raw,
     ...audio.requests.flatMap((r) => [String(r.at), r.name, String(r.volume), String(r.lock)])]);
   const desktop = new Int16Array(new Uint8Array(fs.readFileSync(raw)).buffer);
   const firstDiff = audio.samples.findIndex((v, i) => v !== desktop[i]);
   assert.equal(firstDiff, -1, `sample ${firstDiff} differs of ${audio.samples.length}`);
-  const gem = audio.requests[1];
   assert.ok(audio.samples.slice(gem.at, gem.at + 4410).some((v) => Math.abs(v) > 1000), 'the click was silent');
   const block = audio.blocks.filter((b) => b.at <= gem.at).pop();
   const heardAt = block.perf + (block.when - block.now + (gem.at - block.at) / 44100) * 1000;
