@@ -46,6 +46,7 @@ function serve(req, res) {
 let server;
 let browser;
 let base;
+const scratch = fs.mkdtempSync('/tmp/grapnel-web-test-');  // the browser profile, the voice samples
 before(async () => {
   server = http.createServer(serve);
   await new Promise((ok) => server.listen(0, '127.0.0.1', ok));
@@ -53,7 +54,7 @@ before(async () => {
   browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
-    userDataDir: fs.mkdtempSync('/tmp/grapnel-chromium-'),
+    userDataDir: path.join(scratch, 'profile'),
     args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic',
       '--no-first-run', '--disable-background-networking', '--disable-component-update',
       '--disable-sync'],
@@ -62,6 +63,7 @@ before(async () => {
 after(async () => {
   await browser?.close();
   server?.close();
+  fs.rmSync(scratch, { recursive: true, force: true });
 });
 
 // Runs in the page before its scripts: keeps a copy of every audio buffer the
@@ -180,7 +182,7 @@ test('the title, a click into level 1, the controls and Escape', { timeout: 3000
   const audio = await page.evaluate(() => window.audio);
   const gem = audio.requests.find((r) => r.name === 'snd_gem');  // the click's sound
   assert.ok(audio.requests[0].name === 'snd_level_start' && gem, JSON.stringify(audio.requests));
-  const raw = path.join(fs.mkdtempSync('/tmp/grapnel-voice-'), 'voice.raw');
+  const raw = path.join(scratch, 'voice.raw');
   execFileSync(desktopRef, ['voice', String(audio.samples.length), raw,
     ...audio.requests.flatMap((r) => [String(r.at), r.name, String(r.volume), String(r.lock)])]);
   const desktop = new Int16Array(new Uint8Array(fs.readFileSync(raw)).buffer);
