@@ -5,14 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/sdl_library.h"
+
 // The 16-bit little-endian slots of the file. The compatibility library
-// (GRAPNEL_SDL_COMPAT set) opens its SDL 2 device in stereo and copies each
+// opens its SDL 2 device in stereo and copies each
 // slot of the game's mono buffer to both channels: there the pairs must agree
 // and one of each is kept.
 inline std::vector<int16_t> read_disk_audio(const std::string& path) {
@@ -23,7 +24,7 @@ inline std::vector<int16_t> read_disk_audio(const std::string& path) {
         slots[k] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * k]) |
                                         (static_cast<uint8_t>(bytes[2 * k + 1]) << 8));
     }
-    if (getenv("GRAPNEL_SDL_COMPAT") == nullptr) return slots;
+    if (!sdl_is_compat_library()) return slots;
     std::vector<int16_t> left;
     for (size_t k = 0; k + 1 < slots.size(); k += 2) {
         if (slots[k] != slots[k + 1]) {

@@ -14,6 +14,7 @@
 #include "sound/sample_output.h"
 #include "tests/sound/audio_driver_env.h"
 #include "tests/sound/disk_audio_file.h"
+#include "tests/sdl_library.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ TEST(SynthDisk, FileHoldsOneVoiceSamplePerSlot) {
                 const std::vector<int16_t> want = reference_slots(start, snd_rope_catch, 0.9f, count);
                 // Through SDL 2 the samples pass a float conversion that can
                 // take one unit off large magnitudes.
-                const int tolerance = getenv("GRAPNEL_SDL_COMPAT") ? 1 : 0;
+                const int tolerance = sdl_is_compat_library() ? 1 : 0;
                 matched = std::equal(want.begin(), want.end(), file.begin() + lead,
                                      [tolerance](int16_t a, int16_t b) { return std::abs(a - b) <= tolerance; });
                 if (matched) {

@@ -4,6 +4,11 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "sound/programs.h"
 #include "tests/sound/audio_driver_env.h"
@@ -12,9 +17,15 @@ namespace {
 
 TEST(SynthLifetime, RepeatedStartAndShutdownWhileTheCallbackRenders) {
     // The disk driver with no delay calls the callback back to back, so one is
-    // nearly always running when the Synth is deleted.
+    // nearly always running when the Synth is deleted. Its output goes to a
+    // real file: SDL 2's disk driver (under the compatibility library) refuses
+    // /dev/null. Each open starts the file afresh, so it stays small.
+    char dir_template[] = "/tmp/grapnel_lifetime_XXXXXX";
+    ASSERT_NE(mkdtemp(dir_template), nullptr);
+    const std::string dir = dir_template;
+    const std::string path = dir + "/out.raw";
     AudioDriverEnv env{{{"SDL_AUDIODRIVER", "disk"},
-                        {"SDL_DISKAUDIOFILE", "/dev/null"},
+                        {"SDL_DISKAUDIOFILE", path},
                         {"SDL_DISKAUDIODELAY", "0"}}};
     ASSERT_TRUE(env.ok()) << SDL_GetError();
     const SoundProgram programs[] = {snd_rope_fire, snd_bounce, snd_gem, snd_rope_catch};
@@ -35,6 +46,8 @@ TEST(SynthLifetime, RepeatedStartAndShutdownWhileTheCallbackRenders) {
         EXPECT_EQ(current_voice, nullptr);
         play_sound(snd_gem, 1.0f, false);  // no voice: ignored
     }
+    std::remove(path.c_str());
+    std::remove(dir.c_str());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "sound/sample_output.h"
 #include "sound/voice.h"
 #include "tests/sound/disk_audio_file.h"
+#include "tests/sdl_library.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ TEST(AudioEndToEnd, TitleStartPlaysLevelStartThenHoldsStill) {
             const std::vector<int16_t> want = level_start_slots(start, span);
             const int64_t at = lead + start;
             // Through SDL 2 a float conversion can take one unit off large magnitudes.
-            const int tolerance = getenv("GRAPNEL_SDL_COMPAT") ? 1 : 0;
+            const int tolerance = sdl_is_compat_library() ? 1 : 0;
             if (std::equal(want.begin(), want.end(), slots.begin() + at,
                            [tolerance](int16_t a, int16_t b) { return std::abs(a - b) <= tolerance; })) {
                 onset = at;

@@ -15,6 +15,7 @@
 #include "app/game_flow.h"
 #include "physics/control_input.h"
 #include "game_process.h"
+#include "tests/sdl_library.h"
 
 namespace {
 
@@ -164,7 +165,10 @@ TEST(Startup, SizesThatCannotBeShownFailWithTheVideoModeMessage) {
 }
 
 TEST(Startup, AJoystickIsAnnouncedOnStandardOutput) {
-    if (getenv("GRAPNEL_SDL_COMPAT")) GTEST_SKIP() << "the SDL 1.2 compatibility library reads no FIFO joystick";
+    if (sdl_is_compat_library()) {
+        GTEST_SKIP() << "the SDL 1.2 compatibility library (" << sdl_linked_version()
+                     << ") reads no joystick from a FIFO";
+    }
     FifoJoystick stick;
     ASSERT_TRUE(stick.ready());
     GameProcess game({"--windowed"}, {"SDL_JOYSTICK_DEVICE=" + stick.path()});
@@ -180,7 +184,10 @@ TEST(Startup, AJoystickIsAnnouncedOnStandardOutput) {
 // In this process: SDL reads the FIFO joystick, and its axes and buttons
 // reach the aim and the fire flags through the game's own functions.
 TEST(Startup, StickAxesAndButtonsReachTheControls) {
-    if (getenv("GRAPNEL_SDL_COMPAT")) GTEST_SKIP() << "the SDL 1.2 compatibility library reads no FIFO joystick";
+    if (sdl_is_compat_library()) {
+        GTEST_SKIP() << "the SDL 1.2 compatibility library (" << sdl_linked_version()
+                     << ") reads no joystick from a FIFO";
+    }
     FifoJoystick stick;
     ASSERT_TRUE(stick.ready());
     ASSERT_EQ(setenv("SDL_JOYSTICK_DEVICE", stick.path().c_str(), 1), 0);
