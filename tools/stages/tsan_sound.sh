@@ -3,17 +3,18 @@
 # while SDL's audio thread renders. First proves the checker sees a race of
 # ours (a voice field written without the audio lock), then runs the sound
 # tests that share the voice with the audio thread and expects no report.
+# Usage: tsan_sound.sh BUILD_DIR   (exit 77 when the compiler has no ThreadSanitizer)
 set -euo pipefail
-build=$1
-root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:?usage: tsan_sound.sh BUILD_DIR}
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 out="$build/tsan-sound"
 mkdir -p "$out"
 flags=(-std=c++17 -O1 -g -fsanitize=thread -ffp-contract=off -I"$root" $(sdl-config --cflags))
 libs=($(sdl-config --libs) -lm -pthread)
 
 if ! echo 'int main(){}' | g++ -x c++ -fsanitize=thread - -o "$out/probe" 2>/dev/null; then
-  echo "tsan_sound: this compiler cannot build with ThreadSanitizer; skipped"
-  exit 0
+  echo "tsan_sound: skipped: this compiler cannot build with ThreadSanitizer"
+  exit 77
 fi
 
 sound_sources=("$root"/sound/*.cpp)
@@ -38,7 +39,8 @@ int main() {
 }
 CPP
 g++ "${flags[@]}" "$out/canary.cpp" "${objects[@]}" "${libs[@]}" -o "$out/canary"
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null SDL_DISKAUDIODELAY=0
+# A real file: SDL 2's disk driver (under the compatibility library) refuses /dev/null.
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/canary.raw" SDL_DISKAUDIODELAY=0
 if TSAN_OPTIONS="exitcode=66" "$out/canary" > "$out/canary.log" 2>&1; then
   echo "tsan_sound: the unlocked write was not reported; ThreadSanitizer sees nothing here"
   cat "$out/canary.log"

@@ -8,13 +8,13 @@
 # suppressions hide nothing of a program's own.
 # Usage: valgrind.sh BUILD_DIR
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=${1:?usage: valgrind.sh BUILD_DIR}
 game="$build/grapnel"
 supp="$root/tests/valgrind.supp"
 command -v valgrind >/dev/null || { echo "valgrind.sh: valgrind is not installed" >&2; exit 1; }
 [ -x "$game" ] || { echo "valgrind.sh: no game binary at $game" >&2; exit 1; }
-work=$(mktemp -d)
+work=$(mktemp -d /tmp/grapnel-valgrind.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 memcheck=(valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite,indirect
@@ -67,10 +67,14 @@ fi
 
 # --- The game -------------------------------------------------------------
 # The scripted game of tests/scripts/game_e2e.sh, run under memcheck. The
-# wrapper is split on spaces: the paths above must not hold any.
+# game script splits its wrapper on spaces, so the wrapper is one script in a
+# folder of /tmp, whatever spaces the project's path holds.
+printf '#!/bin/bash\nexec' >"$work/memcheck"
+printf ' %q' "${memcheck[@]}" "--log-file=$work/game.log" >>"$work/memcheck"
+printf ' "$@"\n' >>"$work/memcheck"
+chmod +x "$work/memcheck"
 set +e
-GRAPNEL_WRAPPER="${memcheck[*]} --log-file=$work/game.log" \
-    bash "$root/tests/scripts/game_e2e.sh" "$build" "$root"
+GRAPNEL_WRAPPER="$work/memcheck" bash "$root/tests/scripts/game_e2e.sh" "$build" "$root"
 game_status=$?
 set -e
 grep -E "definitely lost:|indirectly lost:|suppressed:|ERROR SUMMARY" "$work/game.log" | sed 's/^==[0-9]*== *//' || true
