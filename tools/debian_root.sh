@@ -199,7 +199,7 @@ dr_open() {
 dr_clone() {
   local source=$1 folder=$2
   dr_project="/home/$dr_user/$folder"
-  git clone --quiet --no-hardlinks "$source" "$dr_root$dr_project"
+  git -c safe.directory="*" clone --quiet --no-hardlinks "$source" "$dr_root$dr_project"
   chroot "$dr_root" chown -R "$dr_user:$dr_user" "$dr_project"
 }
 

@@ -30,7 +30,7 @@ fi
 
 dr_open trixie debian13
 dr_clone "$root" grapnel
-dr_say "project cloned at $dr_project in the root ($(git -C "$root" rev-parse --short HEAD))"
+dr_say "project cloned at $dr_project in the root ($(git -c safe.directory="*" -C "$root" rev-parse --short HEAD))"
 
 # 1. The play command, as a user with sudo: no display in the root, so the
 #    game must stop at the video mode with its exit status 1 and a message.
