@@ -118,9 +118,18 @@ dr_base() {
   chroot "$aside" useradd --create-home --shell /bin/bash "$dr_user"
   echo "$dr_user ALL=(ALL) NOPASSWD: ALL" >"$aside/etc/sudoers.d/$dr_user"
   chmod 0440 "$aside/etc/sudoers.d/$dr_user"
+  dr_settle "$aside"
   echo "made by tools/debian_root.sh for the project's stages" >"$aside/$dr_marker"
   rm -rf "$dr_base_dir"
   mv "$aside" "$dr_base_dir"
+}
+
+# Settings of the base root that a fresh install does not have, and that
+# change nothing of what the project sees: dpkg does not wait for each file
+# to reach the disk (a throw-away root needs no crash safety, and unpacking
+# the test packages took minutes longer without it).
+dr_settle() {
+  echo force-unsafe-io >"$1/etc/dpkg/dpkg.cfg.d/grapnel-unsafe-io"
 }
 
 dr_mounts=()
@@ -169,6 +178,8 @@ dr_open() {
   exec 9>"$dr_cache/.lock"
   flock 9
   dr_base "$suite"
+  # Bases made before a setting was added get it here, before they are mounted.
+  [ -f "$dr_base_dir/etc/dpkg/dpkg.cfg.d/grapnel-unsafe-io" ] || dr_settle "$dr_base_dir"
   dr_run_dir=$dr_cache/run-$name
   # A run that was killed outright may have left mounts behind.
   if findmnt -rn -o TARGET | grep -qF "$dr_run_dir/"; then
@@ -194,13 +205,16 @@ dr_open() {
   chmod 1777 "$dr_root/tmp"
 }
 
-# Puts a clone of the committed project at /home/player/FOLDER in the root,
-# owned by the user there. Only committed files come along.
+# Puts a clone of the committed project into FOLDER of the home of USER
+# (root or the user with sudo) in the root, owned by that user, and sets
+# dr_project to its path there. Only committed files come along.
 dr_clone() {
-  local source=$1 folder=$2
-  dr_project="/home/$dr_user/$folder"
+  local source=$1 user=$2 folder=$3
+  local home=/home/$user
+  [ "$user" = root ] && home=/root
+  dr_project="$home/$folder"
   git -c safe.directory="*" clone --quiet --no-hardlinks "$source" "$dr_root$dr_project"
-  chroot "$dr_root" chown -R "$dr_user:$dr_user" "$dr_project"
+  chroot "$dr_root" chown -R "$user:$user" "$dr_project"
 }
 
 # Runs a command as root inside the root, in the environment of a fresh

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Debian 13 stage: the README's two commands on a fresh, minimal Debian 13
 # ("trixie"), made with debootstrap from the mirror the machine's apt uses.
-# A clone of the committed project goes into the root; as the user with sudo,
+# Clones of the committed project go into the root; as root,
 # `bash tools/play.sh` installs the build packages, builds and starts the game
 # (which has no display there, so it must stop with its own message); then, as
-# root, `bash tools/test.sh` runs every test and stage. The root's base is kept
+# a user with sudo, `bash tools/test.sh` installs the test packages and runs
+# every test and stage. The root's base is kept
 # in a cache folder (see tools/debian_root.sh); each run starts from a fresh
 # copy of it, mounts are undone on every way out, and the time is printed.
 # Usage: debian13.sh BUILD_DIR   (the build folder is not used: the root builds its own)
@@ -29,27 +30,28 @@ if [ "$(. /etc/os-release 2>/dev/null && echo "${ID:-}-${VERSION_ID:-}")" = debi
 fi
 
 dr_open trixie debian13
-dr_clone "$root" grapnel
-dr_say "project cloned at $dr_project in the root ($(git -c safe.directory="*" -C "$root" rev-parse --short HEAD))"
+commit=$(git -c safe.directory="*" -C "$root" rev-parse --short HEAD)
 
-# 1. The play command, as a user with sudo: no display in the root, so the
-#    game must stop at the video mode with its exit status 1 and a message.
-dr_say "as $dr_user: bash tools/play.sh --windowed"
+# 1. The play command, as root: no display in the root, so the game must
+#    stop at SDL's start with its exit status 1 and its message.
+dr_clone "$root" root grapnel
+dr_say "as root, in a clone of $commit: bash tools/play.sh --windowed"
 play_status=0
-dr_run_as_user SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
+dr_run SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
   bash -c 'cd "$1" && bash tools/play.sh --windowed' _ "$dr_project" \
   >"$dr_run_dir/play.log" 2>&1 || play_status=$?
-tail -n 3 "$dr_run_dir/play.log"
 if [ "$play_status" -ne 1 ] || ! grep -q "^Unable to " "$dr_run_dir/play.log"; then
   tail -n 40 "$dr_run_dir/play.log" >&2
   dr_die "play.sh did not build and start the game (status $play_status, expected 1 for no display)"
 fi
-dr_say "play.sh built the game, which stopped with status 1 for want of a display, as it should"
+dr_say "play.sh built the game, which stopped for want of a display as it should: $(grep "^Unable to " "$dr_run_dir/play.log")"
 
-# 2. The test command, as root, with every stage.
-dr_say "as root: bash tools/test.sh"
+# 2. The test command, as the user with sudo, in a clone of the user's own,
+#    with every stage.
+dr_clone "$root" "$dr_user" grapnel
+dr_say "as $dr_user (sudo for apt-get), in a clone of $commit: bash tools/test.sh"
 test_status=0
-dr_run FUZZ_SECONDS="${FUZZ_SECONDS:-10}" bash -c 'cd "$1" && bash tools/test.sh' _ "$dr_project" ||
+dr_run_as_user FUZZ_SECONDS="${FUZZ_SECONDS:-10}" bash -c 'cd "$1" && bash tools/test.sh' _ "$dr_project" ||
   test_status=$?
 [ "$test_status" -eq 0 ] || dr_die "tools/test.sh failed on Debian 13 (status $test_status)"
 dr_say "tools/test.sh passed on Debian 13"

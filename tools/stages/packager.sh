@@ -32,7 +32,7 @@ full_stage=$dr_run_dir/full-stage
 DESTDIR=$full_stage cmake --install "$build" --prefix /usr >/dev/null
 files_of "$full_stage" >"$dr_run_dir/full.files"
 
-dr_clone "$root" grapnel
+dr_clone "$root" "$dr_user" grapnel
 dr_say "installing only tools/deps/build.txt in the root"
 dr_run bash "$dr_project/tools/install_deps.sh" build >"$dr_run_dir/deps.log" 2>&1 || {
   tail -n 20 "$dr_run_dir/deps.log" >&2
