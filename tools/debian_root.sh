@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Shared by the stages that run the project inside a fresh Debian root
-# (tools/stages/debian13.sh, tools/stages/packager.sh); sourced, not run.
+# (tools/debian13.sh, tools/stages/packager.sh); sourced, not run.
 # A minimal root per Debian release is made once with debootstrap, from the
 # mirror that the machine's own apt uses, and kept in a cache folder outside
 # the clone. Each run works in a throw-away overlay on top of it, so every run
