@@ -1,45 +1,32 @@
 #!/usr/bin/env bash
-# A scripted game with the real binary in a window under its own Xvfb: the
-# title, a press that starts a game, the rope fired and held while the
-# pointer moves, taps of space, a pause and its end, then Escape. The game
-# must quit with status 0 and write nothing on standard error; in the
-# sanitizer build this is the end-to-end run under AddressSanitizer,
-# UndefinedBehaviorSanitizer and LeakSanitizer.
+# A scripted game with the real binary under its own Xvfb: a press on the
+# title starts a game, the rope is fired and held while the pointer moves,
+# space is tapped, the game paused and resumed, then Escape. It must quit with
+# status 0 and write nothing on standard error: in the sanitizer build this is
+# the end-to-end run under the sanitizers, and the valgrind stage runs it
+# under memcheck (GRAPNEL_WRAPPER, the command to run the game under;
+# GRAPNEL_LOG, the file for its standard error).
 # Usage: game_e2e.sh BUILD_DIR SOURCE_DIR
-#   GRAPNEL_WRAPPER, when set, is a command the game is run under (the
-#   valgrind stage uses it); GRAPNEL_LOG names a file for the game's
-#   standard error instead of a temporary one.
 set -u
 if [ "${1:-}" != "--inside" ]; then
     build=${1:?usage: game_e2e.sh BUILD_DIR SOURCE_DIR}
-    source_dir=${2:?usage: game_e2e.sh BUILD_DIR SOURCE_DIR}
     [ -x "$build/grapnel" ] || { echo "no game binary in $build"; exit 1; }
     command -v xdotool >/dev/null || { echo "xdotool is missing"; exit 77; }
-    exec bash "$source_dir/tests/with_xvfb.sh" bash "$0" --inside "$build"
+    exec bash "${2:?usage: game_e2e.sh BUILD_DIR SOURCE_DIR}/tests/with_xvfb.sh" bash "$0" --inside "$build"
 fi
-
-build=$2
 work=$(mktemp -d)
 log=${GRAPNEL_LOG:-$work/stderr.txt}
 trap 'rm -rf "$work"' EXIT
 read -r -a wrapper <<<"${GRAPNEL_WRAPPER:-}"
-SDL_AUDIODRIVER=dummy "${wrapper[@]}" "$build/grapnel" --windowed >"$work/stdout.txt" 2>"$log" &
+SDL_AUDIODRIVER=dummy "${wrapper[@]}" "$2/grapnel" --windowed >/dev/null 2>"$log" &
 pid=$!
-
 window=""
 for _ in $(seq 1 900); do   # under valgrind Mesa starts slowly: up to 90 s
-    window=$(xwininfo -root -children 2>/dev/null | grep -m1 ' 640x480+' || true)
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || break
+    window=$(xwininfo -root -children 2>/dev/null | grep -m1 ' 640x480+')
+    [ -n "$window" ] || ! kill -0 "$pid" 2>/dev/null && break
     sleep 0.1
 done
-if [ -z "$window" ]; then
-    echo "FAIL: the game's window never appeared"
-    kill "$pid" 2>/dev/null
-    wait "$pid"
-    cat "$log"
-    exit 1
-fi
+[ -n "$window" ] || { echo "FAIL: the game's window never appeared"; kill "$pid"; cat "$log"; exit 1; }
 read -r x y <<<"$(sed -n 's/.* 640x480+\([0-9]*\)+\([0-9]*\).*/\1 \2/p' <<<"$window")"
 at() { xdotool mousemove $((x + $1)) $((y + $2)); }
 
@@ -56,32 +43,13 @@ xdotool key p; sleep 0.5; xdotool key p # pause and go on
 at 100 400; xdotool click 1; sleep 0.5
 xdotool key Escape
 
-status=""
-for _ in $(seq 1 600); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-        wait "$pid"
-        status=$?
-        break
-    fi
-    sleep 0.1
-done
-if [ -z "$status" ]; then
-    echo "FAIL: the game did not quit on Escape"
-    kill -9 "$pid"
-    wait "$pid"
-    exit 1
-fi
-fail=0
-if [ "$status" -ne 0 ]; then
-    echo "FAIL: the game ended with status $status"
-    fail=1
-fi
-# Only the wrapper may write on standard error; the game itself writes
-# nothing when all goes well.
+for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && { echo "FAIL: the game did not quit on Escape"; kill -9 "$pid"; exit 1; }
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || { echo "FAIL: the game ended with status $status"; head -60 "$log"; exit 1; }
+# Only a wrapper may write on standard error.
 if [ -z "${GRAPNEL_WRAPPER:-}" ] && [ -s "$log" ]; then
-    echo "FAIL: the game wrote on standard error:"
-    head -60 "$log"
-    fail=1
+    echo "FAIL: the game wrote on standard error:"; head -60 "$log"; exit 1
 fi
-[ "$fail" -eq 0 ] && echo "game_e2e: a scripted game ran and quit cleanly"
-exit "$fail"
+echo "game_e2e: a scripted game ran and quit cleanly"

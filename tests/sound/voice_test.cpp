@@ -1,88 +1,48 @@
-// The synthesizer voice: oscillators, noise, filter, phase and the tick timing.
+// The synthesizer voice: the worked examples of its oscillators, noise, filter,
+// phase and tick timing, and every program's rendered sound pinned by a hash.
 #include "sound/voice.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "sound/programs.h"
 
 namespace {
 
-constexpr float test_step = 0.125f;  // eight samples per oscillator cycle
+constexpr float eighth = 0.125f;  // phase step: eight samples per oscillator cycle
+const SoundFrame end_frame{End, 0, 0, 0, 0, 0};
 
-// Puts the voice on the first frame of program in the middle of a tick, so the
-// next renders play that frame without crossing a boundary.
-void start_mid_tick(SoundVoice& voice, SoundProgram program) {
-    voice.frame = program;
-    voice.samples_left = sound_tick_samples;
-    voice.volume = 1.0f;
-}
-
-std::vector<float> render(SoundVoice& voice, int32_t count) {
+std::vector<float> render(SoundVoice& voice, int32_t count, int32_t run = 1 << 30) {
     std::vector<float> out(static_cast<size_t>(count), 12345.0f);
-    voice.render(out.data(), count);
+    for (int32_t done = 0; done < count; done += run) voice.render(out.data() + done, std::min(run, count - done));
     return out;
 }
 
-TEST(SoundVoice, ConstructionGivesASilentRestingVoice) {
-    SoundVoice voice;
-    EXPECT_EQ(current_voice, &voice);
-    EXPECT_EQ(voice.frame, snd_silence);
-    EXPECT_EQ(voice.phase, 0.0f);
-    EXPECT_EQ(voice.filter_pos, 0.0f);
-    EXPECT_EQ(voice.filter_vel, 0.0f);
-    EXPECT_EQ(voice.samples_left, 0);
-    EXPECT_FALSE(voice.locked);
-    EXPECT_TRUE(std::isfinite(voice.volume));
-    // Three ticks and a bit: silence, however the boundaries fall.
-    for (float sample : render(voice, 3 * sound_tick_samples + 17)) ASSERT_EQ(sample, 0.0f);
-    EXPECT_EQ(voice.frame, snd_silence);
-    // The noise generator steps even while the voice is silent.
-    voice.seed = 0;
-    render(voice, 2);
-    EXPECT_EQ(voice.seed, 2827193426u);
-    {
-        SoundVoice second;
-        EXPECT_EQ(current_voice, &second);
-    }
-    EXPECT_EQ(current_voice, nullptr);  // the last voice made is current until it goes
-}
-
-// With filter 1 the output is the oscillator value one sample late, so these
-// cases read the oscillator sequence s directly.
-struct OscillatorCase {
-    const char* name;
-    uint32_t wave;
-    float shape;
-    std::vector<float> cycle;  // s for phases 0, 1/8, ... 7/8
-    float amplitude = 1.0f;
-    float volume = 1.0f;
-};
-
+// With filter 1 the output is the oscillator one sample late, so each case
+// reads the oscillator's cycle s (phases 0, 1/8, ... 7/8) directly.
 TEST(SoundVoice, OscillatorCycles) {
-    const OscillatorCase cases[] = {
-        {"pulse half duty", Pulse, 0.5f, {1, 1, 1, 1, -1, -1, -1, -1}},
-        {"pulse quarter duty", Pulse, 0.25f, {1, 1, -1, -1, -1, -1, -1, -1}},
-        {"triangle centred", Triangle, 0.5f, {-1, -0.5f, 0, 0.5f, 1, 0.5f, 0, -0.5f}},
-        {"triangle shape 0: falling ramp", Triangle, 0.0f,
-         {1, 0.75f, 0.5f, 0.25f, 0, -0.25f, -0.5f, -0.75f}},
-        {"triangle shape 1: rising ramp", Triangle, 1.0f,
-         {-1, -0.75f, -0.5f, -0.25f, 0, 0.25f, 0.5f, 0.75f}},
-        {"unknown wave is silent", 7, 0.5f, {0, 0, 0, 0, 0, 0, 0, 0}},
-        {"amplitude and volume scale", Pulse, 0.5f,
-         {0.125f, 0.125f, 0.125f, 0.125f, -0.125f, -0.125f, -0.125f, -0.125f}, 0.5f, 0.25f},
+    const struct {
+        uint32_t wave;
+        float shape, amplitude, volume;
+        float cycle[8];
+    } cases[] = {
+        {Pulse, 0.5f, 1, 1, {1, 1, 1, 1, -1, -1, -1, -1}},
+        {Pulse, 0.25f, 1, 1, {1, 1, -1, -1, -1, -1, -1, -1}},
+        {Triangle, 0.5f, 1, 1, {-1, -0.5f, 0, 0.5f, 1, 0.5f, 0, -0.5f}},
+        {Triangle, 0.0f, 1, 1, {1, 0.75f, 0.5f, 0.25f, 0, -0.25f, -0.5f, -0.75f}},
+        {Triangle, 1.0f, 1, 1, {-1, -0.75f, -0.5f, -0.25f, 0, 0.25f, 0.5f, 0.75f}},
+        {7, 0.5f, 1, 1, {0, 0, 0, 0, 0, 0, 0, 0}},  // an unknown wave is silent
+        {Pulse, 0.5f, 0.5f, 0.25f, {0.125f, 0.125f, 0.125f, 0.125f, -0.125f, -0.125f, -0.125f, -0.125f}},
     };
-    for (const OscillatorCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const SoundFrame program[] = {
-            {c.wave, test_step, c.amplitude, c.shape, 0.0f, 1.0f},
-            {End, 0, 0, 0, 0, 0},
-        };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "wave " << c.wave << " shape " << c.shape);
+        const SoundFrame program[] = {{c.wave, eighth, c.amplitude, c.shape, 0, 1}, end_frame};
         SoundVoice voice;
-        start_mid_tick(voice, program);
+        voice.frame = program;
+        voice.samples_left = sound_tick_samples;  // mid-tick: no boundary is crossed
         voice.volume = c.volume;
         const std::vector<float> out = render(voice, 17);
         EXPECT_EQ(out[0], 0.0f);
@@ -90,136 +50,105 @@ TEST(SoundVoice, OscillatorCycles) {
     }
 }
 
-TEST(SoundVoice, FilterZeroHoldsTheOutput) {
-    const SoundFrame program[] = {
-        {Pulse, test_step, 1.0f, 0.5f, 0.0f, 1.0f},  // drives the filter to +1
-        {Triangle, 0.3f, 1.0f, 0.2f, 1.0f, 0.0f},    // loud, noisy, frozen filter
-        {End, 0, 0, 0, 0, 0},
-    };
-    SoundVoice voice;
-    voice.frame = program;
-    voice.samples_left = 3;  // three samples of the first frame, then the frozen one
-    voice.volume = 0.5f;
-    const std::vector<float> out = render(voice, 2 * sound_tick_samples);
-    EXPECT_EQ(out[2], 0.5f);
-    for (size_t i = 3; i < out.size(); ++i) ASSERT_EQ(out[i], 0.5f) << "sample " << i;
-}
-
-TEST(SoundVoice, NoiseSequenceFromSeedZero) {
+TEST(SoundVoice, NoiseFilterAndPhaseSteps) {
     // Noise alone through filter 1: the output is r one sample late.
-    const SoundFrame program[] = {{Pulse, 0.0f, 0.0f, 0.5f, 1.0f, 1.0f}, {End, 0, 0, 0, 0, 0}};
+    const SoundFrame noise[] = {{Pulse, 0, 0, 0.5f, 1, 1}, end_frame};
     SoundVoice voice;
     voice.seed = 0;
-    start_mid_tick(voice, program);
+    voice.frame = noise;
+    voice.samples_left = sound_tick_samples;
     const uint32_t seeds[] = {3763723u, 2827193426u, 4063731461u, 3348964372u};
-    const float r[] = {-0.99824738f, 0.31651449f, 0.89232242f, 0.55948305f};
-    float out = 0.0f;
+    const float r[] = {-0.99824738f, 0.31651449f, 0.89232242f};
     for (int i = 0; i < 4; ++i) {
-        voice.render(&out, 1);
+        const float out = render(voice, 1)[0];
         EXPECT_EQ(voice.seed, seeds[i]) << "draw " << i;
         if (i > 0) {
             EXPECT_EQ(out, r[i - 1]) << "draw " << i;
         }
     }
-}
-
-TEST(SoundVoice, PhaseWrapsOnceAtOne) {
-    struct Case { float start, step, after; };
-    const Case cases[] = {
-        {0.5f, 0.75f, 0.25f},
-        {0.5f, 0.5f, 0.0f},
-        {0.875f, 0.125f, 0.0f},
-        {0.25f, 0.5f, 0.75f},
-        {0.0f, 0.0f, 0.0f},
-    };
-    for (const Case& c : cases) {
-        const SoundFrame program[] = {{Triangle, c.step, 1.0f, 0.5f, 0.0f, 0.5f}, {End, 0, 0, 0, 0, 0}};
-        SoundVoice voice;
-        start_mid_tick(voice, program);
-        voice.phase = c.start;
-        float out;
-        voice.render(&out, 1);
-        EXPECT_EQ(voice.phase, c.after) << c.start << " + " << c.step;
+    // Filter 0 freezes the output, whatever oscillator and noise do.
+    const SoundFrame frozen[] = {{Triangle, 0.3f, 1, 0.2f, 1, 0}, end_frame};
+    voice.frame = frozen;
+    voice.volume = 0.5f;
+    const float held = voice.filter_pos * 0.5f;
+    for (float sample : render(voice, 2 * sound_tick_samples)) ASSERT_EQ(sample, held);
+    // The phase wraps once on reaching 1.
+    const struct { float start, step, after; } phases[] = {
+        {0.5f, 0.75f, 0.25f}, {0.5f, 0.5f, 0.0f}, {0.875f, 0.125f, 0.0f}, {0.25f, 0.5f, 0.75f}};
+    for (const auto& p : phases) {
+        const SoundFrame step[] = {{Triangle, p.step, 1, 0.5f, 0, 0.5f}, end_frame};
+        voice.frame = step;
+        voice.phase = p.start;
+        render(voice, 1);
+        EXPECT_EQ(voice.phase, p.after) << p.start << " + " << p.step;
     }
 }
 
-TEST(SoundVoice, ProgramTimingAfterOneRenderedSample) {
-    const SoundFrame program[] = {
-        {Pulse, test_step, 0.5f, 0.5f, 0.0f, 0.5f},
-        {Triangle, test_step, 0.5f, 0.5f, 0.0f, 0.5f},
-        {End, 0, 0, 0, 0, 0},
-    };
+TEST(SoundVoice, TicksMoveThroughTheProgramAndReleaseTheLock) {
+    const SoundFrame two[] = {{Pulse, eighth, 0.5f, 0.5f, 0, 0.5f}, {Triangle, eighth, 0.5f, 0.5f, 0, 0.5f}, end_frame};
     SoundVoice voice;
-    float out;
-    voice.render(&out, 1);
-    voice.frame = program;
-    voice.volume = 1.0f;
+    render(voice, 1);
+    voice.frame = two;
     voice.locked = true;
-
-    // Where the voice stands after each rendered sample, one at a time.
-    std::vector<int> frame_after;
-    std::vector<bool> locked_after;
+    // The first frame sounds for the rest of the tick (734 samples), the
+    // second for a whole tick; the lock clears at the boundary after End's tick.
     for (int i = 0; i < 2300; ++i) {
-        voice.render(&out, 1);
-        frame_after.push_back(static_cast<int>(voice.frame - program));
-        locked_after.push_back(voice.locked);
+        render(voice, 1);
+        ASSERT_EQ(voice.frame - two, i < 734 ? 0 : i < 1469 ? 1 : 2) << i;
+        ASSERT_EQ(voice.locked, i < 2204) << i;
     }
-    // The first frame sounds for the rest of the tick (734 samples), the second
-    // for a whole tick; End is current from sample 1469 (counting from 0).
-    for (int i = 0; i < 734; ++i) ASSERT_EQ(frame_after[i], 0) << i;
-    for (int i = 734; i < 1469; ++i) ASSERT_EQ(frame_after[i], 1) << i;
-    for (int i = 1469; i < 2300; ++i) ASSERT_EQ(frame_after[i], 2) << i;
-    // The lock holds through the End tick and clears at the boundary that
-    // begins sample 2204.
-    for (int i = 0; i < 2204; ++i) ASSERT_TRUE(locked_after[i]) << i;
-    for (int i = 2204; i < 2300; ++i) ASSERT_FALSE(locked_after[i]) << i;
-}
-
-TEST(SoundVoice, ProgramInstalledAtABoundarySkipsItsFirstFrame) {
-    SoundVoice voice;
-    voice.frame = snd_bounce;  // fresh voice: samples_left is 0
-    float out;
-    voice.render(&out, 1);
-    EXPECT_EQ(voice.frame, snd_bounce + 1);
-    EXPECT_EQ(voice.samples_left, sound_tick_samples - 1);
-}
-
-TEST(SoundVoice, RunLengthsDoNotChangeTheSound) {
-    const int32_t total = 16 * sound_tick_samples;
-    SoundVoice reference;
-    reference.frame = snd_gem;
-    const std::vector<float> expected = render(reference, total);
-    ASSERT_NE(expected[2 * sound_tick_samples], 0.0f);
-    for (int32_t run : {1, 7, 256, 735, 1000}) {
-        SoundVoice voice;
-        voice.frame = snd_gem;
-        std::vector<float> out(static_cast<size_t>(total));
-        for (int32_t done = 0; done < total; done += run) {
-            voice.render(out.data() + done, std::min(run, total - done));
-        }
-        EXPECT_EQ(out, expected) << "runs of " << run;
-    }
-}
-
-TEST(SoundVoice, CountOfZeroOrLessChangesNothing) {
-    SoundVoice voice;
-    voice.frame = snd_rope_catch;
-    voice.phase = 0.3f;
-    voice.seed = 99;
-    voice.filter_pos = 0.2f;
-    voice.filter_vel = -0.1f;
-    voice.locked = true;
+    // Installed exactly at a boundary, a program leaves its first frame at once.
+    SoundVoice fresh;
+    fresh.frame = snd_bounce;
+    render(fresh, 1);
+    EXPECT_EQ(fresh.frame, snd_bounce + 1);
+    EXPECT_EQ(fresh.samples_left, sound_tick_samples - 1);
+    // A count of zero or less writes and changes nothing.
     for (int32_t count : {0, -1, -735}) {
         float sentinel = 7.0f;
-        voice.render(&sentinel, count);
+        fresh.render(&sentinel, count);
         EXPECT_EQ(sentinel, 7.0f);
-        EXPECT_EQ(voice.frame, snd_rope_catch);
-        EXPECT_EQ(voice.samples_left, 0);
-        EXPECT_EQ(voice.phase, 0.3f);
-        EXPECT_EQ(voice.seed, 99u);
-        EXPECT_EQ(voice.filter_pos, 0.2f);
-        EXPECT_EQ(voice.filter_vel, -0.1f);
-        EXPECT_TRUE(voice.locked);
+        EXPECT_EQ(fresh.samples_left, sound_tick_samples - 1);
+    }
+}
+
+uint64_t hash_of(const std::vector<float>& samples) {
+    uint64_t h = 1469598103934665603ull;  // FNV-1a over the samples' bits
+    for (float s : samples) {
+        uint32_t bits;
+        std::memcpy(&bits, &s, sizeof bits);
+        h = (h ^ bits) * 1099511628211ull;
+    }
+    return h;
+}
+
+// Each program as the game plays it: started one sample into a tick on a
+// fresh voice, through its End frame and one tick more, in runs of any
+// length. The hashes were taken from the voice once its worked examples above
+// held; any change to the voice or a program changes them.
+TEST(SoundVoice, EveryProgramRendersItsRecordedSound) {
+    const struct {
+        SoundProgram program;
+        int frames;
+        uint64_t hash;
+    } cases[] = {
+        {snd_silence, 0, 0x159a9f626c430fcbull},       {snd_rope_fire, 13, 0xce6386aa6f2fce70ull},
+        {snd_bounce, 6, 0x33b30879b08034faull},        {snd_level_start, 121, 0x5a967cce0f298facull},
+        {snd_gem, 20, 0x0e8cb70af60ea2e5ull},          {snd_time_up, 141, 0x08268ec868862115ull},
+        {snd_rope_catch, 7, 0xdb18f6568ae6ffd6ull},
+    };
+    for (const auto& c : cases) {
+        for (int32_t run : {1, 7, 256, 735, 1000}) {
+            SoundVoice voice;
+            render(voice, 1);
+            voice.frame = c.program;
+            voice.locked = true;
+            const std::vector<float> out = render(voice, (c.frames + 2) * sound_tick_samples, run);
+            EXPECT_EQ(hash_of(out), c.hash) << "program of " << c.frames << " frames, runs of " << run
+                                            << ": 0x" << std::hex << hash_of(out);
+            EXPECT_FALSE(voice.locked);
+            EXPECT_EQ(voice.frame, c.program + c.frames);
+        }
     }
 }
 

@@ -1,313 +1,162 @@
-// Running the game binary under test and talking to the X server about its
-// window.
+// Running the game binary under test and talking to the X server about its window.
 #include "game_process.h"
 
-#include <dlfcn.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fcntl.h>
-#include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <chrono>
 #include <cstdlib>
-#include <cstring>
-#include <type_traits>
-
-// Last: Xlib defines macros (Bool, Status, None) that other headers must not see.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include <fstream>
+#include <sstream>
+#include <thread>
 
 extern char** environ;
 
 namespace {
 
-constexpr int poll_step_ms = 10;  // how often the waits look again
+constexpr auto poll_step = std::chrono::milliseconds(10);
 
-// "NAME=value" sets NAME, a bare "NAME" removes it.
-std::vector<std::string> child_environment(const std::vector<std::string>& changes) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
-    auto apply = [&env](const std::string& change) {
-        const std::string name = change.substr(0, change.find('='));
-        for (auto it = env.begin(); it != env.end();) {
-            if (it->compare(0, name.size() + 1, name + "=") == 0) {
-                it = env.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        if (change.find('=') != std::string::npos) env.push_back(change);
-    };
-    apply("SDL_AUDIODRIVER=dummy");
-    for (const std::string& change : changes) apply(change);
-    return env;
+std::string read_file(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
-std::vector<char*> c_strings(std::vector<std::string>& strings) {
-    std::vector<char*> out;
-    for (std::string& s : strings) out.push_back(s.data());
-    out.push_back(nullptr);
-    return out;
-}
-
-// Reads what the non-blocking pipe holds; closes it and sets it to -1 at EOF.
-void drain(int& fd, std::string& into) {
-    if (fd < 0) return;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            into.append(buffer, static_cast<size_t>(n));
-        } else if (n == 0) {
-            close(fd);
-            fd = -1;
-            return;
-        } else {
-            if (errno == EINTR) continue;
-            return;  // EAGAIN: nothing more for now
-        }
-    }
-}
-
-// The test binary links only the game library, so Xlib is loaded when first
-// needed. The function types come from Xlib's own header.
-struct Xlib {
-    decltype(&XOpenDisplay) open_display = nullptr;
-    decltype(&XCloseDisplay) close_display = nullptr;
-    decltype(&XDefaultRootWindow) default_root_window = nullptr;
-    decltype(&XQueryTree) query_tree = nullptr;
-    decltype(&XGetWindowAttributes) get_window_attributes = nullptr;
-    decltype(&XInternAtom) intern_atom = nullptr;
-    decltype(&XSendEvent) send_event = nullptr;
-    decltype(&XSync) sync = nullptr;
-    decltype(&XFree) free = nullptr;
-    decltype(&XSetErrorHandler) set_error_handler = nullptr;
-    decltype(&XGetImage) get_image = nullptr;
-    bool loaded = false;
-};
-
-// A window that vanishes between two requests is no reason to end the test
-// process, which is what Xlib's default handler would do.
+// A window that vanishes between two requests is no reason to end the test.
 int ignore_x_error(Display*, XErrorEvent*) { return 0; }
 
-const Xlib& xlib() {
-    static Xlib lib = [] {
-        Xlib l;
-        void* handle = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) return l;
-        auto load = [handle](auto& fn, const char* name) {
-            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(handle, name));
-            return fn != nullptr;
-        };
-        l.loaded = load(l.open_display, "XOpenDisplay") && load(l.close_display, "XCloseDisplay") &&
-                   load(l.default_root_window, "XDefaultRootWindow") &&
-                   load(l.query_tree, "XQueryTree") &&
-                   load(l.get_window_attributes, "XGetWindowAttributes") &&
-                   load(l.intern_atom, "XInternAtom") && load(l.send_event, "XSendEvent") &&
-                   load(l.sync, "XSync") && load(l.free, "XFree") &&
-                   load(l.set_error_handler, "XSetErrorHandler") && load(l.get_image, "XGetImage");
-        if (l.loaded) l.set_error_handler(ignore_x_error);
-        return l;
-    }();
-    return lib;
-}
-
-// An open connection to DISPLAY for the length of one helper call.
-class XConnection {
-public:
-    XConnection() : display_(xlib().loaded ? xlib().open_display(nullptr) : nullptr) {}
+// A connection to DISPLAY for the length of one helper call.
+struct XConnection {
+    Display* display;
+    XConnection() : display(XOpenDisplay(nullptr)) { XSetErrorHandler(ignore_x_error); }
     ~XConnection() {
-        if (display_ != nullptr) xlib().close_display(display_);
+        if (display != nullptr) XCloseDisplay(display);
     }
-    XConnection(const XConnection&) = delete;
-    XConnection& operator=(const XConnection&) = delete;
-    Display* get() const { return display_; }
-
-private:
-    Display* display_;
 };
 
 }  // namespace
 
 double monotonic_seconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-GameProcess::GameProcess(const std::vector<std::string>& args,
-                         const std::vector<std::string>& env, const std::string& binary) {
-    int out_pipe[2];
-    int err_pipe[2];
-    if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) {
-        ADD_FAILURE() << "pipe: " << strerror(errno);
-        return;
+GameProcess::GameProcess(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    char dir[] = "/tmp/grapnel-game-XXXXXX";
+    if (mkdtemp(dir) == nullptr) return;
+    dir_ = dir;
+    std::vector<std::string> argv = {"/usr/bin/env"};
+    for (const std::string& e : env) {
+        if (e[0] == '-') argv.insert(argv.end(), {"-u", e.substr(1)});
     }
+    argv.push_back("SDL_AUDIODRIVER=dummy");
+    for (const std::string& e : env) {
+        if (e[0] != '-') argv.push_back(e);
+    }
+    argv.push_back(GRAPNEL_BINARY);
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> argv_c;
+    for (std::string& a : argv) argv_c.push_back(a.data());
+    argv_c.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
-
-    std::vector<std::string> argv_strings{binary};
-    argv_strings.insert(argv_strings.end(), args.begin(), args.end());
-    std::vector<std::string> env_strings = child_environment(env);
-    std::vector<char*> argv_c = c_strings(argv_strings);
-    std::vector<char*> env_c = c_strings(env_strings);
-
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv_c.data(), env_c.data());
+    posix_spawn_file_actions_addopen(&actions, 1, (dir_ + "/out").c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, (dir_ + "/err").c_str(), O_WRONLY | O_CREAT, 0600);
+    if (posix_spawn(&pid_, argv_c[0], &actions, nullptr, argv_c.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
-    close(out_pipe[1]);
-    close(err_pipe[1]);
-    out_fd_ = out_pipe[0];
-    err_fd_ = err_pipe[0];
-    fcntl(out_fd_, F_SETFL, O_NONBLOCK);
-    fcntl(err_fd_, F_SETFL, O_NONBLOCK);
-    if (rc != 0) {
-        ADD_FAILURE() << "cannot start " << binary << ": " << strerror(rc);
-        return;
-    }
-    pid_ = pid;
 }
 
 GameProcess::~GameProcess() {
-    kill();
-    if (out_fd_ >= 0) close(out_fd_);
-    if (err_fd_ >= 0) close(err_fd_);
-}
-
-void GameProcess::collect(int wait_ms) {
-    pollfd fds[2];
-    nfds_t count = 0;
-    for (int fd : {out_fd_, err_fd_}) {
-        if (fd >= 0) fds[count++] = {fd, POLLIN, 0};
+    if (running()) {
+        kill(pid_, SIGKILL);
+        wait_exit(30);
     }
-    if (count > 0) {
-        poll(fds, count, wait_ms);
-    } else if (wait_ms > 0) {
-        usleep(static_cast<useconds_t>(wait_ms) * 1000);
-    }
-    drain(out_fd_, out_);
-    drain(err_fd_, err_);
+    if (dir_.empty()) return;
+    unlink((dir_ + "/out").c_str());
+    unlink((dir_ + "/err").c_str());
+    rmdir(dir_.c_str());
 }
 
 std::optional<int> GameProcess::wait_exit(double timeout_seconds) {
-    if (pid_ <= 0 || status_) return status_;
     const double deadline = monotonic_seconds() + timeout_seconds;
-    for (;;) {
+    while (started() && !status_) {
         int raw = 0;
-        const pid_t done = waitpid(pid_, &raw, WNOHANG);
-        if (done == pid_) {
+        if (waitpid(pid_, &raw, WNOHANG) == pid_) {
             status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            // The child is gone: read its pipes to the end.
-            while (out_fd_ >= 0 || err_fd_ >= 0) collect(poll_step_ms);
-            return status_;
+        } else if (monotonic_seconds() >= deadline) {
+            break;
+        } else {
+            std::this_thread::sleep_for(poll_step);
         }
-        if (monotonic_seconds() >= deadline) return std::nullopt;
-        collect(poll_step_ms);
     }
+    return status_;
 }
 
-bool GameProcess::running() {
-    return pid_ > 0 && !wait_exit(0.0).has_value();
-}
+std::string GameProcess::out() const { return read_file(dir_ + "/out"); }
+std::string GameProcess::err() const { return read_file(dir_ + "/err"); }
 
-void GameProcess::kill() {
-    if (pid_ <= 0 || status_) return;
-    ::kill(pid_, SIGKILL);
-    wait_exit(30.0);
-}
-
-const std::string& GameProcess::out() {
-    collect(0);
-    return out_;
-}
-
-const std::string& GameProcess::err() {
-    collect(0);
-    return err_;
-}
-
-bool GameProcess::wait_for_err(const std::string& needle, double timeout_seconds) {
+std::optional<XWindow> wait_for_window(GameProcess& game, int width, int height, double timeout_seconds) {
     const double deadline = monotonic_seconds() + timeout_seconds;
-    for (;;) {
-        collect(poll_step_ms);
-        if (err_.find(needle) != std::string::npos) return true;
-        if (!running()) return err().find(needle) != std::string::npos;
-        if (monotonic_seconds() >= deadline) return false;
-    }
-}
-
-std::vector<XWindowInfo> root_children() {
-    std::vector<XWindowInfo> windows;
-    XConnection x;
-    if (x.get() == nullptr) return windows;
-    const Xlib& lib = xlib();
-    Window root = lib.default_root_window(x.get());
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (lib.query_tree(x.get(), root, &root, &parent, &children, &count) == 0) return windows;
-    for (unsigned int i = 0; i < count; ++i) {
-        XWindowAttributes a{};
-        if (lib.get_window_attributes(x.get(), children[i], &a) == 0) continue;
-        windows.push_back({children[i], a.x, a.y, a.width, a.height, a.map_state == IsViewable});
-    }
-    if (children != nullptr) lib.free(children);
-    return windows;
-}
-
-std::optional<XWindowInfo> wait_for_window(int width, int height, double timeout_seconds,
-                                           GameProcess* game) {
-    const double deadline = monotonic_seconds() + timeout_seconds;
-    for (;;) {
-        for (const XWindowInfo& w : root_children()) {
-            if (w.viewable && w.width == width && w.height == height) return w;
+    while (game.running() && monotonic_seconds() < deadline) {
+        XConnection x;
+        Window root, parent, *children = nullptr;
+        unsigned int count = 0;
+        if (x.display != nullptr &&
+            XQueryTree(x.display, DefaultRootWindow(x.display), &root, &parent, &children, &count) != 0) {
+            for (unsigned int i = 0; i < count; ++i) {
+                XWindowAttributes a{};
+                if (XGetWindowAttributes(x.display, children[i], &a) != 0 && a.map_state == IsViewable &&
+                    a.width == width && a.height == height) {
+                    const XWindow found{children[i], a.x, a.y};
+                    XFree(children);
+                    return found;
+                }
+            }
+            XFree(children);
         }
-        if (game != nullptr && !game->running()) return std::nullopt;
-        if (monotonic_seconds() >= deadline) return std::nullopt;
-        usleep(poll_step_ms * 1000);
+        std::this_thread::sleep_for(poll_step);
     }
+    return std::nullopt;
 }
 
 bool send_close_request(unsigned long window) {
     XConnection x;
-    if (x.get() == nullptr) return false;
-    const Xlib& lib = xlib();
+    if (x.display == nullptr) return false;
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = lib.intern_atom(x.get(), "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(x.display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(lib.intern_atom(x.get(), "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x.display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    const Status sent = lib.send_event(x.get(), window, False, NoEventMask, &event);
-    lib.sync(x.get(), False);
+    const Status sent = XSendEvent(x.display, window, False, NoEventMask, &event);
+    XSync(x.display, False);
     return sent != 0;
 }
 
-bool press_key_in(const XWindowInfo& window, const std::string& key) {
-    const std::string command = "xdotool mousemove " + std::to_string(window.x + window.width / 2) +
-                                " " + std::to_string(window.y + window.height / 2) + " sleep 0.1 key " +
-                                key;
-    return system(command.c_str()) == 0;
-}
-
-std::optional<Rgb> pixel_at(unsigned long window, int x, int y) {
-    XConnection xc;
-    if (xc.get() == nullptr) return std::nullopt;
-    XImage* image = xlib().get_image(xc.get(), window, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return std::nullopt;
-    // The image carries its own accessors, so these macros need no linking.
-    const unsigned long p = XGetPixel(image, 0, 0);
-    const Rgb rgb{static_cast<int>((p & image->red_mask) >> __builtin_ctzl(image->red_mask)),
-                  static_cast<int>((p & image->green_mask) >> __builtin_ctzl(image->green_mask)),
-                  static_cast<int>((p & image->blue_mask) >> __builtin_ctzl(image->blue_mask))};
+std::vector<uint8_t> capture(unsigned long window, int width, int height) {
+    std::vector<uint8_t> rgb;
+    XConnection x;
+    XImage* image = x.display ? XGetImage(x.display, window, 0, 0, width, height, AllPlanes, ZPixmap) : nullptr;
+    if (image == nullptr) return rgb;
+    for (int y = 0; y < height; ++y) {
+        for (int xx = 0; xx < width; ++xx) {
+            const unsigned long p = XGetPixel(image, xx, y);
+            for (unsigned long mask : {image->red_mask, image->green_mask, image->blue_mask}) {
+                rgb.push_back(static_cast<uint8_t>((p & mask) >> __builtin_ctzl(mask)));
+            }
+        }
+    }
     XDestroyImage(image);
     return rgb;
+}
+
+bool xdotool(const std::string& args) {
+    return system(("xdotool " + args).c_str()) == 0;
 }

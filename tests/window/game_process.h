@@ -1,95 +1,55 @@
-// Window-test helpers: run the real game binary as a child process, read what
-// it writes, and ask the X server about its window.
+// Window-test helpers: run the real game binary as a child process, and find,
+// read and close its window through the X server.
 #pragma once
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-// One run of the game binary (GRAPNEL_BINARY), its standard output and error
-// captured through pipes and its standard input from /dev/null. The
-// destructor kills and reaps a child still running, so a failing test never
-// leaves a game behind.
+// One run of the game binary, its standard output and error kept in files and
+// its standard input from /dev/null. `env` changes the child's environment:
+// "NAME=value" sets, "-NAME" unsets; SDL_AUDIODRIVER=dummy unless set.
+// The destructor kills and reaps a child still running.
 class GameProcess {
 public:
-    // `env` changes the test's own environment for the child: "NAME=value"
-    // sets, a bare "NAME" unsets. SDL_AUDIODRIVER=dummy is set first, so a
-    // test may still override it. Fails the current test (and leaves
-    // started() false) when the binary cannot be spawned.
-    explicit GameProcess(const std::vector<std::string>& args,
-                         const std::vector<std::string>& env = {},
-                         const std::string& binary = GRAPNEL_BINARY);
+    explicit GameProcess(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
-    pid_t pid() const { return pid_; }
-
-    // Waits up to timeout_seconds for the child to end. Returns its exit
-    // status, or 128 + the signal number when a signal ended it; nullopt
-    // while it is still running. Output is collected meanwhile.
+    // The exit status, or 128 + the signal that ended it; nullopt while the
+    // child still runs after timeout_seconds.
     std::optional<int> wait_exit(double timeout_seconds);
-    bool running();
-
-    // SIGKILL and reap; harmless when the child has already ended.
-    void kill();
-
-    // All output so far (reads whatever the pipes hold first).
-    const std::string& out();
-    const std::string& err();
-
-    // Waits until `needle` shows up on standard error; false on timeout or
-    // when the child ends without writing it.
-    bool wait_for_err(const std::string& needle, double timeout_seconds);
+    bool running() { return started() && !wait_exit(0).has_value(); }
+    std::string out() const;
+    std::string err() const;
 
 private:
-    void collect(int wait_ms);
-
+    std::string dir_;
     pid_t pid_ = -1;
     std::optional<int> status_;
-    int out_fd_ = -1;
-    int err_fd_ = -1;
-    std::string out_;
-    std::string err_;
 };
 
-// A child of the X root window (a top-level window when no window manager
-// runs), in root coordinates.
-struct XWindowInfo {
+struct XWindow {
     unsigned long id;
-    int x;
-    int y;
-    int width;
-    int height;
-    bool viewable;  // mapped and all its ancestors mapped
+    int x, y;  // in root coordinates
 };
 
-// The children of the root window of DISPLAY, bottom to top. Empty when the
-// display cannot be opened.
-std::vector<XWindowInfo> root_children();
+// Waits for a viewable top-level window of the given size; gives up when the
+// game ends first.
+std::optional<XWindow> wait_for_window(GameProcess& game, int width, int height, double timeout_seconds);
 
-// Waits for a viewable top-level window of the given size. Gives up early
-// when `game` (if given) ends first.
-std::optional<XWindowInfo> wait_for_window(int width, int height, double timeout_seconds,
-                                           GameProcess* game = nullptr);
-
-// Asks the window to close the way a window manager does: a WM_PROTOCOLS
-// client message carrying WM_DELETE_WINDOW. False when it could not be sent.
+// The window's close request, as a window manager sends it.
 bool send_close_request(unsigned long window);
 
-struct Rgb {
-    int r, g, b;  // 0..255 on a 24-bit display
-};
+// The window's pixels as RGB bytes, rows top to bottom; empty on failure.
+std::vector<uint8_t> capture(unsigned long window, int width, int height);
 
-// One pixel of the window's contents as the X server holds them.
-std::optional<Rgb> pixel_at(unsigned long window, int x, int y);
+// Runs xdotool with the given arguments; false when it fails.
+bool xdotool(const std::string& args);
 
-// Moves the pointer into the window (keyboard focus follows it without a
-// window manager), then types the xdotool key name. False when xdotool fails.
-bool press_key_in(const XWindowInfo& window, const std::string& key);
-
-// Seconds since an arbitrary start, for the helpers' deadlines.
 double monotonic_seconds();

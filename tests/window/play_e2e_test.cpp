@@ -1,157 +1,129 @@
 // The real game played from the outside under Xvfb: the title with its
-// blinking "press start", a click that starts a game, the level-1 HUD with
-// the gem count and the clock, and Escape. The game's frames are read from
-// the X server; the texts it should show are drawn afterwards in this
-// process with the same drawing code, so the comparison is pixel for pixel.
+// blinking "press start", a click that starts a game, level 1's gem count and
+// clock, and Escape. The game's frames are read from the X server; the texts
+// it should show are drawn in this process with the game's drawing code,
+// itself checked against the figures by the drawing tests.
+#include <GL/gl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
+#include <algorithm>
+#include <chrono>
 #include <thread>
 #include <vector>
 
-#include "draw_window.h"
+#include "app/frame_draw.h"
+#include "app/globals.h"
 #include "game_process.h"
+#include "physics/ball.h"
+#include "physics/level.h"
 
 namespace {
 
-constexpr int window_width = 640;
-constexpr int window_height = 480;
-constexpr double capture_seconds = 4.0;  // each capture phase
-// The game's pixel may be brighter than the text alone (the world adds light
-// under it) but not darker, up to the rounding of the blend.
-constexpr int blend_tolerance = 12;
+constexpr int width = 640, height = 480;
+constexpr int light = 40;  // green above the background's 26: a line's light
 
-// One capture of the game's window, rows top to bottom, RGB.
-struct Capture {
-    std::vector<uint8_t> rgb;
-    int green(int x, int y) const { return rgb[(y * window_width + x) * 3 + 1]; }
-};
+using Rgb = std::vector<uint8_t>;  // rows top to bottom
 
-bool capture_window(unsigned long window, Capture& out) {
-    // -strip drops the comment xwd leaves, which the plain header read would trip on.
-    const std::string command = "xwd -silent -id " + std::to_string(window) +
-                                " 2>/dev/null | /usr/bin/convert xwd:- -strip ppm:- 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return false;
-    int width = 0, height = 0, max_value = 0;
-    bool ok = fscanf(pipe, "P6 %d %d %d", &width, &height, &max_value) == 3 &&
-              width == window_width && height == window_height && max_value == 255 &&
-              fgetc(pipe) != EOF;
-    if (ok) {
-        out.rgb.resize(static_cast<size_t>(width) * height * 3);
-        ok = fread(out.rgb.data(), 1, out.rgb.size(), pipe) == out.rgb.size();
-    }
-    pclose(pipe);
-    return ok;
-}
-
-std::vector<Capture> capture_for(unsigned long window, double seconds) {
-    std::vector<Capture> frames;
-    const double end = monotonic_seconds() + seconds;
-    while (monotonic_seconds() < end) {
-        Capture c;
-        if (capture_window(window, c)) frames.push_back(std::move(c));
+std::vector<Rgb> capture_for(unsigned long window, double seconds) {
+    std::vector<Rgb> frames;
+    for (const double end = monotonic_seconds() + seconds; monotonic_seconds() < end;) {
+        Rgb frame = capture(window, width, height);
+        if (!frame.empty()) frames.push_back(std::move(frame));
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
     }
     return frames;
 }
 
-// The lit pixels of a text drawn alone, inside its box.
-struct TextMask {
-    std::vector<int> x, y, green;
-};
-
-TextMask mask_of(const Frame& reference, const Box& box) {
-    TextMask m;
-    for (int y = box.y0; y <= box.y1; ++y) {
-        for (int x = box.x0; x <= box.x1; ++x) {
-            if (!reference.lit(x, y)) continue;
-            m.x.push_back(x);
-            m.y.push_back(y);
-            m.green.push_back(reference.at(x, y).g);
+// The lit pixels of a text drawn alone, as (index, green) pairs.
+std::vector<std::pair<size_t, int>> text_mask(const Rgb& alone, int x0, int y0, int x1, int y1) {
+    std::vector<std::pair<size_t, int>> mask;
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            const size_t i = (static_cast<size_t>(y) * width + x) * 3 + 1;
+            if (alone[i] >= light) mask.emplace_back(i, alone[i]);
         }
     }
-    return m;
+    return mask;
 }
 
-// Share of the text's pixels at least as bright in the game's frame.
-double shown_share(const Capture& frame, const TextMask& mask) {
-    int shown = 0;
-    for (size_t i = 0; i < mask.x.size(); ++i)
-        shown += frame.green(mask.x[i], mask.y[i]) + blend_tolerance >= mask.green[i] ? 1 : 0;
-    return mask.x.empty() ? 0.0 : static_cast<double>(shown) / mask.x.size();
-}
-
-struct Shares {
-    double low = 1.0, high = 0.0;
-};
-
-Shares shares(const std::vector<Capture>& frames, const TextMask& mask) {
-    Shares s;
-    for (const Capture& f : frames) {
-        const double share = shown_share(f, mask);
-        s.low = std::min(s.low, share);
-        s.high = std::max(s.high, share);
+// The lowest and highest share over the frames of the text's pixels that are
+// at least as bright in the game's frame (the world may add light under a
+// text, up to the rounding of the blend).
+std::pair<double, double> shown_shares(const std::vector<Rgb>& frames, const std::vector<std::pair<size_t, int>>& mask) {
+    double low = 1, high = 0;
+    for (const Rgb& f : frames) {
+        const auto shown = std::count_if(mask.begin(), mask.end(), [&f](auto p) { return f[p.first] + 12 >= p.second; });
+        low = std::min(low, static_cast<double>(shown) / mask.size());
+        high = std::max(high, static_cast<double>(shown) / mask.size());
     }
-    return s;
+    return {low, high};
 }
 
-class PlayEndToEnd : public DrawWindow {};
+// The frame render_frame draws, rows top to bottom.
+Rgb drawn(GameState state, GameState next_state, float state_time, int32_t gems) {
+    static const LevelData empty{Vec2(3, 2), 0, nullptr, 0, nullptr, 0, nullptr};
+    LevelState level;
+    level.load(&empty);
+    level.gems_left = gems;
+    Ball ball;
+    ball.reset(level);
+    GameFlow flow;
+    flow.state = state;
+    flow.next_state = next_state;
+    flow.state_time = state_time;
+    flow.time_left = 60;
+    render_frame(flow, level, ball, Vec2(0, 0), true);
+    Rgb rgb(width * height * 3);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    Rgb top_down(rgb.size());
+    for (int y = 0; y < height; ++y) std::copy_n(&rgb[(height - 1 - y) * width * 3], width * 3, &top_down[y * width * 3]);
+    return top_down;
+}
 
-TEST_F(PlayEndToEnd, TitleBlinksAClickStartsLevelOneAndEscapeQuits) {
-    std::vector<Capture> title, game_start;
+TEST(PlayEndToEnd, TitleBlinksAClickStartsLevelOneAndEscapeQuits) {
+    std::vector<Rgb> title, game_start;
     {
         GameProcess game({"--windowed"});
         ASSERT_TRUE(game.started());
-        const auto window = wait_for_window(window_width, window_height, 60.0, &game);
+        const auto window = wait_for_window(game, width, height, 60);
         ASSERT_TRUE(window) << game.err();
-        // Zoom-in on the title (1 s), then the attract screen's blink.
-        title = capture_for(window->id, capture_seconds);
-        const std::string click = "xdotool mousemove " + std::to_string(window->x + 320) + " " +
-                                  std::to_string(window->y + 240) + " click 1";
-        ASSERT_EQ(std::system(click.c_str()), 0);
-        // Zoom-out, new game, zoom-in on level 1 and the first second of play.
-        game_start = capture_for(window->id, capture_seconds);
-        ASSERT_TRUE(press_key_in(*window, "Escape"));
-        EXPECT_EQ(game.wait_exit(30.0), 0) << game.err();
+        // The zoom-in on the title (1 s), then the attract screen's blink.
+        title = capture_for(window->id, 4);
+        ASSERT_TRUE(xdotool("mousemove " + std::to_string(window->x + 320) + " " + std::to_string(window->y + 240) +
+                            " click 1"));
+        // The zoom-out, a new game, the zoom-in on level 1 and its first second.
+        game_start = capture_for(window->id, 4);
+        ASSERT_TRUE(xdotool("key Escape"));
+        EXPECT_EQ(game.wait_exit(30), 0);
+        EXPECT_EQ(game.err(), "");
     }
     ASSERT_GE(title.size(), 10u);
     ASSERT_GE(game_start.size(), 10u);
 
-    // The texts alone, drawn the game's way in a window of the same size.
-    open(window_width, window_height);
-    LevelState title_state;
-    title_state.load(&empty_level);
-    Ball ball;
-    ball.reset(title_state);
-    const Frame attract = render(flow_in(Attract, Attract, 0.25f), title_state, ball, Vec2(0, 0), true);
-    const Vec2 far_gems[] = {Vec2(100, 100), Vec2(101, 100), Vec2(102, 100)};
-    const LevelData three_gems{Vec2(3, 2), 0, nullptr, 0, nullptr, 3, far_gems};
-    LevelState level_one;
-    level_one.load(&three_gems);
-    GameFlow playing = flow_in(ZoomIn, Playing);
-    playing.time_left = 60.0f;
-    const Frame hud = render(playing, level_one, ball, Vec2(0, 0), true);
-
-    const TextMask press_start = mask_of(attract, Box{210, 290, 429, 309});
-    const TextMask gems = mask_of(hud, Box{10, 448, 49, 467});     // "$3"
-    const TextMask clock = mask_of(hud, Box{280, 448, 359, 467});  // "1:00"
-    ASSERT_GT(press_start.x.size(), 200u);
-    ASSERT_GT(gems.x.size(), 40u);
-    ASSERT_GT(clock.x.size(), 60u);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    ASSERT_NE(SDL_SetVideoMode(width, height, 32, SDL_OPENGL), nullptr) << SDL_GetError();
+    screen_width = width;
+    screen_height = height;
+    init_gl_state();
+    const auto press_start = text_mask(drawn(Attract, Attract, 0.25f, 0), 210, 290, 429, 309);
+    const Rgb playing = drawn(ZoomIn, Playing, 0, 3);
+    const auto gems = text_mask(playing, 10, 448, 49, 467);     // "$3"
+    const auto clock = text_mask(playing, 280, 448, 359, 467);  // "1:00"
+    ASSERT_GT(press_start.size(), 200u);
+    ASSERT_GT(gems.size(), 40u);
+    ASSERT_GT(clock.size(), 60u);
 
     // "press start" blinks on the title: whole in some frames, gone in others.
-    const Shares blink = shares(title, press_start);
-    EXPECT_GE(blink.high, 0.97);
-    EXPECT_LE(blink.low, 0.7);
-    // The gem count and the clock stay hidden until the game starts...
-    EXPECT_LE(shares(title, gems).high, 0.7);
-    EXPECT_LE(shares(title, clock).high, 0.7);
-    // ...and then show "$3" and "1:00".
-    EXPECT_GE(shares(game_start, gems).high, 0.97);
-    EXPECT_GE(shares(game_start, clock).high, 0.97);
+    EXPECT_GE(shown_shares(title, press_start).second, 0.97);
+    EXPECT_LE(shown_shares(title, press_start).first, 0.7);
+    // The gem count and the clock stay hidden until the game starts, then
+    // show "$3" and "1:00".
+    EXPECT_LE(shown_shares(title, gems).second, 0.7);
+    EXPECT_LE(shown_shares(title, clock).second, 0.7);
+    EXPECT_GE(shown_shares(game_start, gems).second, 0.97);
+    EXPECT_GE(shown_shares(game_start, clock).second, 0.97);
 }
 
 }  // namespace

@@ -1,0 +1,229 @@
+// The sound output: 16-bit conversion, the callback's runs, play_sound and its
+// lock, and the opened device end to end through SDL's disk audio driver.
+#include "sound/synth.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "sound/programs.h"
+#include "sound/sample_output.h"
+#include "tests/sdl_library.h"
+
+namespace {
+
+// Truncation toward zero inside the range, saturation beyond it.
+TEST(SampleOutput, ConversionTruncatesAndSaturates) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct { float sample; int16_t slot; } cases[] = {
+        {1.0f, 32767},      {-1.0f, -32767},   {0.99999f, 32766}, {-0.5f, -16383},  {0.5f, 16383},
+        {0.0f, 0},          {0.00002f, 0},     {-0.00004f, -1},   {1.00001f, 32767}, {1e30f, 32767},
+        {inf, 32767},       {-1.00001f, -32767},  // -32767.3 still fits: truncated, not saturated
+        {-1.00004f, -32768}, {-1.5f, -32768},  {-inf, -32768},    {std::nanf(""), 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(sample_to_s16(c.sample), c.slot) << c.sample;
+}
+
+// Fills len bytes (and guard bytes beyond) from a renderer that gives slot k
+// the value 37k - 9000, and checks the runs it was asked for and every byte.
+TEST(SampleOutput, StreamIsFilledInRunsOfAtMost256LittleEndian) {
+    const struct { int len; std::vector<int32_t> runs; } cases[] = {
+        {1024, {256, 256}}, {600, {256, 44}}, {601, {256, 44}}, {2, {1}}, {1, {}}, {-4, {}},
+        {1538, {256, 256, 256, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.len);
+        std::vector<uint8_t> stream(static_cast<size_t>(std::max(c.len, 0)) + 8, 0xab);
+        float run[mix_run_samples + 1];
+        run[mix_run_samples] = 42.0f;  // guard past the end of the run buffer
+        std::vector<int32_t> runs;
+        int32_t next = 0;
+        fill_s16_stream(stream.data(), c.len, run, [&](float* out, int32_t n) {
+            runs.push_back(n);
+            for (int32_t i = 0; i < n; ++i, ++next) {
+                const float value = 37.0f * next - 9000.0f;
+                out[i] = (value + std::copysign(0.5f, value)) / 32767.0f;  // truncates to value
+            }
+        });
+        EXPECT_EQ(runs, c.runs);
+        EXPECT_EQ(run[mix_run_samples], 42.0f);
+        const size_t slots = stream.size() / 2 - 4;
+        for (size_t k = 0; k < slots; ++k) {
+            ASSERT_EQ(static_cast<int16_t>(stream[2 * k] | stream[2 * k + 1] << 8), 37 * static_cast<int>(k) - 9000)
+                << "slot " << k;
+        }
+        for (size_t b = 2 * slots; b < stream.size(); ++b) ASSERT_EQ(stream[b], 0xab) << "byte " << b;
+    }
+}
+
+// No device is open here: SDL's audio lock is then a no-op, and the test
+// renders the voice itself, sample-exact.
+TEST(PlaySound, UnlockedIsReplacedLockedHoldsUntilEndHasBeenCurrentForATick) {
+    static std::vector<SoundProgram> seen;
+    sound_request_observer = [](SoundProgram program, float, bool) { seen.push_back(program); };
+    {
+        SoundVoice voice;
+        std::vector<float> out(20 * sound_tick_samples);
+        auto expect_voice = [&voice](SoundProgram frame, float volume, bool locked) {
+            EXPECT_EQ(voice.frame, frame);
+            EXPECT_EQ(voice.volume, volume);
+            EXPECT_EQ(voice.locked, locked);
+        };
+        voice.render(out.data(), 1);  // the tick has started, as in a running game
+        play_sound(snd_rope_fire, 1.0f, false);
+        play_sound(snd_rope_catch, 0.5f, false);
+        expect_voice(snd_rope_catch, 0.5f, false);
+        voice.render(out.data(), 100);
+        // A locking request replaces an unlocked program; while locked, every
+        // request, locking or not, is dropped with its volume.
+        play_sound(snd_gem, 0.75f, true);
+        play_sound(snd_bounce, 0.25f, false);
+        play_sound(snd_time_up, 0.5f, true);
+        expect_voice(snd_gem, 0.75f, true);
+        // snd_gem: 20 frames; End is current after the rest of the tick and
+        // 19 more, and still locked through the whole End tick.
+        voice.render(out.data(), sound_tick_samples - 101 + 19 * sound_tick_samples);
+        EXPECT_EQ(voice.frame, snd_gem + 19);
+        voice.render(out.data(), sound_tick_samples);
+        play_sound(snd_bounce, 0.5f, false);
+        expect_voice(snd_gem + 20, 0.75f, true);
+        voice.render(out.data(), 1);
+        play_sound(snd_bounce, 0.5f, false);
+        expect_voice(snd_bounce, 0.5f, false);
+    }
+    ASSERT_EQ(current_voice, nullptr);
+    play_sound(snd_gem, 1.0f, true);  // no voice: the observer sees it, nothing else happens
+    sound_request_observer = nullptr;
+    EXPECT_EQ(seen, (std::vector<SoundProgram>{snd_rope_fire, snd_rope_catch, snd_gem, snd_bounce, snd_time_up,
+                                               snd_bounce, snd_bounce, snd_gem}));
+}
+
+// Sets SDL's disk audio driver writing to a fresh file for one test.
+class DiskAudio : public testing::Test {
+protected:
+    void SetUp() override {
+        char dir[] = "/tmp/grapnel-disk-audio-XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        dir_ = dir;
+        const char* driver = getenv("SDL_AUDIODRIVER");
+        old_driver_ = driver ? driver : "";
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", path().c_str(), 1);
+    }
+    void TearDown() override {
+        unlink(path().c_str());
+        rmdir(dir_.c_str());
+        setenv("SDL_AUDIODRIVER", old_driver_.c_str(), 1);
+    }
+    std::string path() const { return dir_ + "/out.raw"; }
+
+    std::string dir_, old_driver_;
+};
+
+constexpr int64_t device_buffer_frames = 512;
+
+// How many samples a voice has rendered since construction, read from its
+// noise generator, which steps once per sample from seed 0.
+int64_t rendered(uint32_t seed) {
+    int64_t count = 0;
+    for (uint32_t s = 0; s != seed && count < 100000000; ++count) s = s * 4637237u + 3763723u;
+    return count;
+}
+
+int64_t rendered_now(Synth& synth) {
+    SDL_LockAudio();
+    const uint32_t seed = synth.voice.seed;
+    SDL_UnlockAudio();
+    return rendered(seed);
+}
+
+// The real callback on SDL's audio thread: the file holds SDL's silence while
+// the device starts (whole buffers), then every voice sample in order, one
+// per 16-bit slot, a request taking effect at a buffer boundary.
+TEST_F(DiskAudio, FileHoldsEveryVoiceSampleOnePerSlot) {
+    setenv("SDL_DISKAUDIODELAY", "20", 1);  // ms per buffer: time to look between callbacks
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    Synth* synth = new Synth;
+    std::vector<int64_t> seen;
+    // The bound only keeps a stuck device from hanging the test.
+    auto run_until = [&](int64_t samples) {
+        for (int wait = 0; wait < 20000; ++wait) {
+            const int64_t n = rendered_now(*synth);
+            if (seen.empty() || seen.back() != n) seen.push_back(n);
+            if (n >= samples) return true;
+            SDL_Delay(1);
+        }
+        return false;
+    };
+    ASSERT_TRUE(run_until(3 * device_buffer_frames));
+    const int64_t before = rendered_now(*synth);
+    play_sound(snd_rope_catch, 0.9f, false);
+    const int64_t after = rendered_now(*synth);
+    const bool ran = run_until(after + 16 * device_buffer_frames);
+    delete synth;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    ASSERT_TRUE(ran);
+    // One channel: each callback renders 512 samples (two would make it 1024).
+    bool odd_buffer_count_seen = false;
+    for (int64_t n : seen) {
+        EXPECT_EQ(n % device_buffer_frames, 0) << n;
+        odd_buffer_count_seen = odd_buffer_count_seen || (n / device_buffer_frames) % 2 == 1;
+    }
+    EXPECT_TRUE(odd_buffer_count_seen);
+
+    std::ifstream in(path(), std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The compatibility library opens its device in stereo and copies each
+    // slot to both channels: there every other slot is kept.
+    const size_t stride = sdl_is_compat_library() ? 2 : 1;
+    std::vector<int16_t> file;
+    for (size_t k = 0; 2 * k + 1 < bytes.size(); k += stride) {
+        file.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * k]) | bytes[2 * k + 1] << 8));
+    }
+    ASSERT_GE(static_cast<int64_t>(file.size()), after + 16 * device_buffer_frames);
+    int64_t first_sound = 0;
+    while (first_sound < static_cast<int64_t>(file.size()) && file[first_sound] == 0) ++first_sound;
+    bool matched = false;
+    for (int64_t start = before; start <= after && !matched; start += device_buffer_frames) {
+        for (int64_t lead = 0; lead + start <= first_sound && !matched; lead += device_buffer_frames) {
+            SoundVoice voice;
+            std::vector<float> samples(file.size() - lead);
+            voice.render(samples.data(), static_cast<int32_t>(start));
+            voice.frame = snd_rope_catch;
+            voice.volume = 0.9f;
+            voice.render(samples.data() + start, static_cast<int32_t>(samples.size() - start));
+            // Through SDL 2 the samples pass a float conversion that can take
+            // one unit off large magnitudes.
+            const int tolerance = sdl_is_compat_library() ? 1 : 0;
+            matched = std::equal(samples.begin(), samples.end(), file.begin() + lead, [tolerance](float s, int16_t slot) {
+                return std::abs(sample_to_s16(s) - slot) <= tolerance;
+            });
+        }
+    }
+    EXPECT_TRUE(matched) << "no start makes the file equal the voice's samples; first sound at " << first_sound;
+}
+
+// Making and releasing the sound owner while its callback runs flat out:
+// under AddressSanitizer a callback still running on a freed Synth is an error.
+TEST_F(DiskAudio, RepeatedStartAndShutdownWhileTheCallbackRenders) {
+    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    for (int round = 0; round < 40; ++round) {
+        Synth* synth = new Synth;
+        for (int wait = 0; wait < 100000 && rendered_now(*synth) == 0; ++wait) SDL_Delay(0);
+        for (int i = 0; i < 20; ++i) play_sound(i % 2 ? snd_gem : snd_rope_fire, 1.0f, i % 3 == 0);
+        delete synth;
+        EXPECT_EQ(current_voice, nullptr);
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+}  // namespace
