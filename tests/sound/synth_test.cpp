@@ -106,80 +106,65 @@ TEST(PlaySound, UnlockedIsReplacedLockedHoldsUntilEndHasBeenCurrentForATick) {
                                                snd_bounce, snd_bounce, snd_gem}));
 }
 
-// Sets SDL's disk audio driver writing to a fresh file for one test.
+// SDL's disk audio driver writing to a fresh file, for one test.
 class DiskAudio : public testing::Test {
 protected:
     void SetUp() override {
         char dir[] = "/tmp/grapnel-disk-audio-XXXXXX";
         ASSERT_NE(mkdtemp(dir), nullptr);
-        dir_ = dir;
-        const char* driver = getenv("SDL_AUDIODRIVER");
-        old_driver_ = driver ? driver : "";
+        path_ = std::string(dir) + "/out.raw";
         setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", path().c_str(), 1);
+        setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
     }
     void TearDown() override {
-        unlink(path().c_str());
-        rmdir(dir_.c_str());
-        setenv("SDL_AUDIODRIVER", old_driver_.c_str(), 1);
+        unlink(path_.c_str());
+        rmdir(path_.substr(0, path_.rfind('/')).c_str());
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
-    std::string path() const { return dir_ + "/out.raw"; }
-
-    std::string dir_, old_driver_;
+    std::string path_;
 };
 
-constexpr int64_t device_buffer_frames = 512;
-
-// How many samples a voice has rendered since construction, read from its
-// noise generator, which steps once per sample from seed 0.
-int64_t rendered(uint32_t seed) {
+// How many samples the voice has rendered, read from its noise generator,
+// which steps once per sample from seed 0.
+int64_t rendered(Synth& synth) {
+    SDL_LockAudio();
+    const uint32_t seed = synth.voice.seed;
+    SDL_UnlockAudio();
     int64_t count = 0;
     for (uint32_t s = 0; s != seed && count < 100000000; ++count) s = s * 4637237u + 3763723u;
     return count;
 }
 
-int64_t rendered_now(Synth& synth) {
-    SDL_LockAudio();
-    const uint32_t seed = synth.voice.seed;
-    SDL_UnlockAudio();
-    return rendered(seed);
-}
-
 // The real callback on SDL's audio thread: the file holds SDL's silence while
-// the device starts (whole buffers), then every voice sample in order, one
-// per 16-bit slot, a request taking effect at a buffer boundary.
+// the device starts (whole buffers of 512), then every voice sample in order,
+// one per 16-bit slot, a request taking effect at a buffer boundary.
 TEST_F(DiskAudio, FileHoldsEveryVoiceSampleOnePerSlot) {
     setenv("SDL_DISKAUDIODELAY", "20", 1);  // ms per buffer: time to look between callbacks
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
     Synth* synth = new Synth;
-    std::vector<int64_t> seen;
+    bool odd_buffer_count_seen = false;
     // The bound only keeps a stuck device from hanging the test.
     auto run_until = [&](int64_t samples) {
-        for (int wait = 0; wait < 20000; ++wait) {
-            const int64_t n = rendered_now(*synth);
-            if (seen.empty() || seen.back() != n) seen.push_back(n);
+        for (int wait = 0; wait < 20000; ++wait, SDL_Delay(1)) {
+            const int64_t n = rendered(*synth);
+            // One channel: each callback renders 512 samples (two would make 1024).
+            EXPECT_EQ(n % 512, 0) << n;
+            odd_buffer_count_seen = odd_buffer_count_seen || n % 1024 == 512;
             if (n >= samples) return true;
-            SDL_Delay(1);
         }
         return false;
     };
-    ASSERT_TRUE(run_until(3 * device_buffer_frames));
-    const int64_t before = rendered_now(*synth);
+    ASSERT_TRUE(run_until(3 * 512));
+    const int64_t before = rendered(*synth);
     play_sound(snd_rope_catch, 0.9f, false);
-    const int64_t after = rendered_now(*synth);
-    const bool ran = run_until(after + 16 * device_buffer_frames);
+    const int64_t after = rendered(*synth);
+    const bool ran = run_until(after + 16 * 512);
     delete synth;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     ASSERT_TRUE(ran);
-    // One channel: each callback renders 512 samples (two would make it 1024).
-    bool odd_buffer_count_seen = false;
-    for (int64_t n : seen) {
-        EXPECT_EQ(n % device_buffer_frames, 0) << n;
-        odd_buffer_count_seen = odd_buffer_count_seen || (n / device_buffer_frames) % 2 == 1;
-    }
     EXPECT_TRUE(odd_buffer_count_seen);
 
-    std::ifstream in(path(), std::ios::binary);
+    std::ifstream in(path_, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // The compatibility library opens its device in stereo and copies each
     // slot to both channels: there every other slot is kept.
@@ -188,24 +173,22 @@ TEST_F(DiskAudio, FileHoldsEveryVoiceSampleOnePerSlot) {
     for (size_t k = 0; 2 * k + 1 < bytes.size(); k += stride) {
         file.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * k]) | bytes[2 * k + 1] << 8));
     }
-    ASSERT_GE(static_cast<int64_t>(file.size()), after + 16 * device_buffer_frames);
+    ASSERT_GE(static_cast<int64_t>(file.size()), after + 16 * 512);
     int64_t first_sound = 0;
     while (first_sound < static_cast<int64_t>(file.size()) && file[first_sound] == 0) ++first_sound;
     bool matched = false;
-    for (int64_t start = before; start <= after && !matched; start += device_buffer_frames) {
-        for (int64_t lead = 0; lead + start <= first_sound && !matched; lead += device_buffer_frames) {
+    for (int64_t start = before; start <= after && !matched; start += 512) {
+        for (int64_t lead = 0; lead + start <= first_sound && !matched; lead += 512) {
             SoundVoice voice;
             std::vector<float> samples(file.size() - lead);
             voice.render(samples.data(), static_cast<int32_t>(start));
             voice.frame = snd_rope_catch;
             voice.volume = 0.9f;
             voice.render(samples.data() + start, static_cast<int32_t>(samples.size() - start));
-            // Through SDL 2 the samples pass a float conversion that can take
-            // one unit off large magnitudes.
+            // Through SDL 2 a float conversion can take one unit off large magnitudes.
             const int tolerance = sdl_is_compat_library() ? 1 : 0;
-            matched = std::equal(samples.begin(), samples.end(), file.begin() + lead, [tolerance](float s, int16_t slot) {
-                return std::abs(sample_to_s16(s) - slot) <= tolerance;
-            });
+            matched = std::equal(samples.begin(), samples.end(), file.begin() + lead,
+                                 [tolerance](float s, int16_t slot) { return std::abs(sample_to_s16(s) - slot) <= tolerance; });
         }
     }
     EXPECT_TRUE(matched) << "no start makes the file equal the voice's samples; first sound at " << first_sound;
@@ -218,7 +201,7 @@ TEST_F(DiskAudio, RepeatedStartAndShutdownWhileTheCallbackRenders) {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
     for (int round = 0; round < 40; ++round) {
         Synth* synth = new Synth;
-        for (int wait = 0; wait < 100000 && rendered_now(*synth) == 0; ++wait) SDL_Delay(0);
+        for (int wait = 0; wait < 100000 && rendered(*synth) == 0; ++wait) SDL_Delay(0);
         for (int i = 0; i < 20; ++i) play_sound(i % 2 ? snd_gem : snd_rope_fire, 1.0f, i % 3 == 0);
         delete synth;
         EXPECT_EQ(current_voice, nullptr);

@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -49,45 +50,30 @@ struct Line {
 // The lines of a picture in pixels, built from the figures by the rules of
 // the game's drawing: 20-pixel text cells, 100 x zoom pixels per world unit
 // around the body at the centre, figures centred in one-unit cells.
-class Picture {
-public:
-    Picture(int width, int height, float zoom, Vec2 body) : zoom_(zoom), body_(body), half_(width / 2, height / 2) {}
+struct Picture {
+    float zoom;
+    Vec2 body, half;
+    std::vector<Line> lines;
 
     void text(float x, float y, const char* text) {
         for (int i = 0; text[i] != '\0'; ++i) {
-            for (const FontGlyph& row : font_glyphs) {
-                if (row.ch != text[i]) continue;
-                for (int v = 0; v < row.shape->vertex_count(); v += 2) {
-                    auto cell = [&](int k) {
-                        const float* p = row.shape->vertices() + 2 * k;
-                        return Vec2(x + 20.0f * i + 20.0f * p[0], y + 20.0f * p[1]);
-                    };
-                    lines.push_back({cell(v), cell(v + 1), false});
-                }
-                break;
+            const FontGlyph* row = std::find_if(std::begin(font_glyphs), std::end(font_glyphs),
+                                                [&](const FontGlyph& r) { return r.ch == text[i]; });
+            const float* v = row != std::end(font_glyphs) ? row->shape->vertices() : nullptr;
+            for (int k = 0; v && k < row->shape->vertex_count(); k += 2, v += 4) {
+                lines.push_back({Vec2(x + 20.0f * i + 20.0f * v[0], y + 20.0f * v[1]),
+                                 Vec2(x + 20.0f * i + 20.0f * v[2], y + 20.0f * v[3]), false});
             }
         }
     }
-    void cross(Vec2 p) {
-        for (float sx : {-1.0f, 1.0f}) {
-            for (float sy : {-1.0f, 1.0f}) lines.push_back({p + Vec2(6 * sx, 6 * sy), p + Vec2(2 * sx, 2 * sy), false});
-        }
-    }
+    Vec2 pixel(Vec2 p) const { return (p - body) * (100.0f * zoom) + half; }
     void world_line(Vec2 a, Vec2 b, bool dashed = false) { lines.push_back({pixel(a), pixel(b), dashed}); }
     void figure(const LineShape& shape, Vec2 centre) {
         const float* v = shape.vertices();
-        for (int i = 0; i < shape.vertex_count(); i += 2) {
-            world_line(centre + Vec2(v[2 * i] - 0.5f, v[2 * i + 1] - 0.5f),
-                       centre + Vec2(v[2 * i + 2] - 0.5f, v[2 * i + 3] - 0.5f));
+        for (int k = 0; k < shape.vertex_count(); k += 2, v += 4) {
+            world_line(centre + Vec2(v[0] - 0.5f, v[1] - 0.5f), centre + Vec2(v[2] - 0.5f, v[3] - 0.5f));
         }
     }
-    Vec2 pixel(Vec2 p) const { return (p - body_) * (100.0f * zoom_) + half_; }
-
-    std::vector<Line> lines;
-
-private:
-    float zoom_;
-    Vec2 body_, half_;
 };
 
 // A plus sign of two 0.1-unit lines crossing at world (4, 2), and two gems.
@@ -208,8 +194,12 @@ TEST_P(Draw, FrameEqualsThePictureOfItsFigures) {
     render_frame(flow, level, ball, pointer, c.joystick);
     const std::vector<uint8_t> frame = read_frame(c.width, c.height);
 
-    Picture picture(c.width, c.height, c.zoom, c.body);
-    if (!c.joystick) picture.cross(pointer);
+    Picture picture{c.zoom, c.body, Vec2(c.width / 2, c.height / 2), {}};
+    if (!c.joystick) {  // four lines from the corners inward, in pixels
+        for (Vec2 corner : {Vec2(-1, -1), Vec2(1, -1), Vec2(-1, 1), Vec2(1, 1)}) {
+            picture.lines.push_back({pointer + corner * 6, pointer + corner * 2, false});
+        }
+    }
     picture.text(10, 10, "hi 4100");
     picture.text(static_cast<float>(c.width - 230), 10, "score 2500");
     for (const Text& t : c.texts) picture.text(t.x, t.y, t.text);

@@ -60,7 +60,7 @@ std::pair<double, double> shown_shares(const std::vector<Rgb>& frames, const std
     return {low, high};
 }
 
-// The frame render_frame draws, rows top to bottom.
+// The frame render_frame draws, rows top to bottom like a capture.
 Rgb drawn(GameState state, GameState next_state, float state_time, int32_t gems) {
     static const LevelData empty{Vec2(3, 2), 0, nullptr, 0, nullptr, 0, nullptr};
     LevelState level;
@@ -75,10 +75,10 @@ Rgb drawn(GameState state, GameState next_state, float state_time, int32_t gems)
     flow.time_left = 60;
     render_frame(flow, level, ball, Vec2(0, 0), true);
     Rgb rgb(width * height * 3);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    Rgb top_down(rgb.size());
-    for (int y = 0; y < height; ++y) std::copy_n(&rgb[(height - 1 - y) * width * 3], width * 3, &top_down[y * width * 3]);
-    return top_down;
+    for (int y = 0; y < height; ++y) {
+        glReadPixels(0, height - 1 - y, width, 1, GL_RGB, GL_UNSIGNED_BYTE, &rgb[y * width * 3]);
+    }
+    return rgb;
 }
 
 TEST(PlayEndToEnd, TitleBlinksAClickStartsLevelOneAndEscapeQuits) {

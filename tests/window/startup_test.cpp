@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <regex>
 #include <string>
 #include <vector>
@@ -57,8 +58,7 @@ struct StartCase {
 const char* const video_mode_failure = "Unable to set video mode: [^\n]+\n";
 const StartCase start_cases[] = {
     {"Windowed", {"--windowed"}, {}, 640, 480, CloseRequest, 0, "", false},
-    {"Width", {"--width", "800", "--windowed"}, {}, 800, 480, Escape, 0, "", false},
-    {"Height", {"--windowed", "--height", "600"}, {}, 640, 600, Escape, 0, "", false},
+    {"WidthAndHeight", {"--width", "800", "--windowed", "--height", "600"}, {}, 800, 600, Escape, 0, "", false},
     // Xvfb lists one full-screen mode, its own 1024x768, which fits the limit.
     {"FullScreen", {}, {}, 1024, 768, Escape, 0, "", false},
     {"UnknownOptions", {"--bogus", "--windowed", "", "--bogus", "--height"}, {}, 640, 480, Escape, 0,
@@ -74,9 +74,8 @@ const StartCase start_cases[] = {
     // Sizes go to SDL as given; what SDL (or the game, for sizes SDL would cut
     // to 16 bits) refuses ends start-up with the video-mode message.
     {"NegativeWidth", {"--width", "-5", "--windowed"}, {}, 0, 0, Fails, 1, video_mode_failure, false},
-    {"NegativeHeight", {"--height", "-1", "--windowed"}, {}, 0, 0, Fails, 1, video_mode_failure, false},
     {"Width65536", {"--width", "65536", "--windowed"}, {}, 0, 0, Fails, 1, video_mode_failure, false},
-    {"HugeHeight", {"--height", "70000", "--windowed"}, {}, 0, 0, Fails, 1, video_mode_failure, false},
+    {"Height70000", {"--height", "70000", "--windowed"}, {}, 0, 0, Fails, 1, video_mode_failure, false},
     {"IntMaxWidth", {"--width", "2147483647", "--windowed"}, {}, 0, 0, Fails, 1, video_mode_failure, false},
     {"OverflowingSizes", {"--width", "99999999999999999999", "--height", "-99999999999999999999", "--windowed"}, {},
      0, 0, Fails, 1, video_mode_failure, false},
@@ -121,7 +120,6 @@ INSTANTIATE_TEST_SUITE_P(Runs, Startup, testing::Range<size_t>(0, std::size(star
 TEST(Joystick, AxesAndButtonsReachTheControls) {
     if (sdl_is_compat_library()) GTEST_SKIP() << "the compatibility library reads no joystick from a FIFO";
     FifoJoystick stick;
-    ASSERT_GE(stick.fd, 0);
     ASSERT_EQ(setenv("SDL_JOYSTICK_DEVICE", stick.path.c_str(), 1), 0);
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK), 0) << SDL_GetError();
     ASSERT_NE(SDL_SetVideoMode(640, 480, 32, SDL_OPENGL), nullptr) << SDL_GetError();
@@ -131,8 +129,9 @@ TEST(Joystick, AxesAndButtonsReachTheControls) {
     LoopState loop;
     loop.pointer = Vec2(0, 0);  // far from the centre: must be ignored
     GameFlow flow;
-    // Drains events as the frame loop does until done() holds.
-    auto frames_until = [&](auto done) {
+    // Sends records, then drains events as the frame loop does until done() holds.
+    auto after = [&](std::vector<std::array<int, 3>> records, auto done) {
+        for (const auto& r : records) EXPECT_TRUE(stick.send(r[0], r[1], r[2]));
         for (const double end = monotonic_seconds() + timeout; !done() && monotonic_seconds() < end; SDL_Delay(5)) {
             SDL_Event event;
             while (SDL_PollEvent(&event)) handle_event(event, input, loop, flow);
@@ -140,17 +139,12 @@ TEST(Joystick, AxesAndButtonsReachTheControls) {
         }
         return done();
     };
-    ASSERT_TRUE(stick.send(2, 0, 32767) && stick.send(2, 1, -32768));
-    EXPECT_TRUE(frames_until([&] { return input.aim.y == -1.0f; }));
+    EXPECT_TRUE(after({{2, 0, 32767}, {2, 1, -32768}}, [&] { return input.aim.y == -1.0f; }));
     EXPECT_EQ(input.aim.x, 32767.0f / 32768.0f);
-    ASSERT_TRUE(stick.send(2, 0, 0) && stick.send(2, 1, 16384));
-    EXPECT_TRUE(frames_until([&] { return input.aim.y == 0.5f; }));
+    EXPECT_TRUE(after({{2, 0, 0}, {2, 1, 16384}}, [&] { return input.aim.y == 0.5f; }));
     EXPECT_EQ(input.aim.x, 0.0f);
-    ASSERT_TRUE(stick.send(1, 0, 1));
-    EXPECT_TRUE(frames_until([&] { return input.held == 1; }));
-    EXPECT_EQ(input.pressed, 1);
-    ASSERT_TRUE(stick.send(1, 0, 0));
-    EXPECT_TRUE(frames_until([&] { return input.held == 0; }));
+    EXPECT_TRUE(after({{1, 0, 1}}, [&] { return input.held == 1 && input.pressed == 1; }));
+    EXPECT_TRUE(after({{1, 0, 0}}, [&] { return input.held == 0; }));
     SDL_JoystickClose(joystick);
     SDL_Quit();
 }
