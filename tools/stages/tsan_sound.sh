@@ -49,8 +49,6 @@ fi
 grep -q "data race" "$out/canary.log" || { cat "$out/canary.log"; exit 1; }
 echo "tsan_sound: canary race reported, as it should be"
 
-tests=("$root"/tests/sound/synth_lifetime_test.cpp "$root"/tests/sound/synth_callback_test.cpp
-       "$root"/tests/sound/play_sound_test.cpp "$root"/tests/sound/synth_disk_test.cpp)
-g++ "${flags[@]}" "${tests[@]}" "${objects[@]}" -lgtest -lgtest_main "${libs[@]}" -o "$out/sound_tests"
+g++ "${flags[@]}" "$root"/tests/sound/synth_test.cpp "${objects[@]}" -lgtest -lgtest_main "${libs[@]}" -o "$out/sound_tests"
 TSAN_OPTIONS="halt_on_error=1 exitcode=66" "$out/sound_tests"
 echo "tsan_sound: no races in start-up, play_sound and shutdown"
