@@ -2,28 +2,23 @@
 // the test draws itself from the figures: every HUD text at its place, the
 // pointer cross, and the world under the camera at its zoom, with the aim line
 // and the rope only while playing.
-#include <GL/gl.h>
-#include <SDL.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/frame_draw.h"
-#include "app/globals.h"
 #include "content/shapes.h"
-#include "physics/ball.h"
-#include "physics/level.h"
+#include "tests/window/draw_window.h"
 
 namespace {
+
+class WorldDraw : public DrawWindow {};
 
 // Every figure, the font's characters and the pointer cross as the game
 // holds them, hashed. They were checked once against the figures the game is
 // drawn with; the pictures below take their lines from this data.
-TEST(WorldDraw, FiguresAreTheGamesOwn) {
+TEST_F(WorldDraw, FiguresAreTheGamesOwn) {
     uint64_t h = 1469598103934665603ull;  // FNV-1a over the values' bits
     auto add = [&h](const float* values, int32_t count) {
         for (int32_t i = 0; i < count; ++i) {
@@ -123,19 +118,10 @@ const DrawCase draw_cases[] = {
      Idle, Vec2(0, 0), false, {{10, 448, "$2"}, {280, 448, "0:00"}}},
 };
 
-// The back buffer as RGB bytes, rows bottom to top.
-std::vector<uint8_t> read_frame(int width, int height) {
-    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
-
 // Draws the picture with plain OpenGL in pixels: the dark green background,
 // smoothed 2-pixel lines of the one colour added up, the dashed ones 4
 // pixels lit in every 16. The game's OpenGL state is left as it was.
-std::vector<uint8_t> draw_picture(const Picture& picture, int width, int height) {
+Frame draw_picture(const Picture& picture, int width, int height) {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -158,19 +144,14 @@ std::vector<uint8_t> draw_picture(const Picture& picture, int width, int height)
         glDisable(GL_LINE_STIPPLE);
     }
     glPopAttrib();
-    return read_frame(width, height);
+    return Frame(width, height);
 }
 
 // The mutation tool runs the drawing tests by their suite names, HudDraw and WorldDraw.
-TEST(WorldDraw, FramesEqualThePicturesOfTheirFigures) {
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+TEST_F(WorldDraw, FramesEqualThePicturesOfTheirFigures) {
     for (const DrawCase& c : draw_cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_NE(SDL_SetVideoMode(c.width, c.height, 32, SDL_OPENGL), nullptr) << SDL_GetError();
-        screen_width = c.width;
-        screen_height = c.height;
-        init_gl_state();
+        open(c.width, c.height);
         score = 2500;
         hi_score = 3780;
         LevelState level;
@@ -191,8 +172,7 @@ TEST(WorldDraw, FramesEqualThePicturesOfTheirFigures) {
         flow.time_left = c.time_left;
         flow.paused = c.paused;
         const Vec2 pointer(100, 300);
-        render_frame(flow, level, ball, pointer, c.joystick);
-        const std::vector<uint8_t> frame = read_frame(c.width, c.height);
+        const Frame frame = render(flow, level, ball, pointer, c.joystick);
 
         Picture picture{c.zoom, c.body, Vec2(c.width / 2, c.height / 2), {}};
         if (!c.joystick) {  // four lines from the corners inward, in pixels
@@ -216,24 +196,21 @@ TEST(WorldDraw, FramesEqualThePicturesOfTheirFigures) {
                 picture.world_line(c.body + d * (0.125f / std::sqrt(d.x * d.x + d.y * d.y)), c.hook);
             }
         }
-        const std::vector<uint8_t> want = draw_picture(picture, c.width, c.height);
+        const Frame want = draw_picture(picture, c.width, c.height);
 
         // The two rasterisations of a line may differ by a rounding of the blend.
         constexpr int tolerance = 2;
         int differing = 0;
         std::string first;
-        for (size_t i = 0; i < frame.size(); ++i) {
-            if (std::abs(frame[i] - want[i]) <= tolerance) continue;
-            const size_t pixel = i / 3;
-            if (differing++ < 6) {
-                first += " (" + std::to_string(pixel % c.width) + "," + std::to_string(c.height - 1 - pixel / c.width) +
-                         ") " + std::to_string(frame[i]) + " not " + std::to_string(want[i]);
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                const Pixel p = frame.at(x, y), q = want.at(x, y);
+                if (std::abs(p.r - q.r) <= tolerance && std::abs(p.g - q.g) <= tolerance && std::abs(p.b - q.b) <= tolerance) continue;
+                if (differing++ < 6) first += " (" + std::to_string(x) + "," + std::to_string(y) + ") green " + std::to_string(p.g) + " not " + std::to_string(q.g);
             }
         }
-        EXPECT_EQ(differing, 0) << "differing channel values, the first at (x,y):" << first;
+        EXPECT_EQ(differing, 0) << "pixels differ, the first at (x,y):" << first;
     }
-    // No SDL_Quit: it unloads the OpenGL driver, and the leak checker could
-    // then no longer tell the driver's leftovers from the game's.
 }
 
 }  // namespace

@@ -3,27 +3,19 @@
 // clock, and Escape. The game's frames are read from the X server; the texts
 // it should show are drawn in this process with the game's drawing code,
 // itself checked against the figures by the drawing tests.
-#include <GL/gl.h>
-#include <SDL.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
 
-#include "app/frame_draw.h"
-#include "app/globals.h"
 #include "game_process.h"
-#include "physics/ball.h"
-#include "physics/level.h"
+#include "tests/window/draw_window.h"
 
 namespace {
 
 constexpr int width = 640, height = 480;
-constexpr int light = 40;  // green above the background's 26: a line's light
 
-using Rgb = std::vector<uint8_t>;  // rows top to bottom
+using Rgb = std::vector<uint8_t>;  // a capture, rows top to bottom
 
 std::vector<Rgb> capture_for(unsigned long window, double seconds) {
     std::vector<Rgb> frames;
@@ -35,13 +27,12 @@ std::vector<Rgb> capture_for(unsigned long window, double seconds) {
     return frames;
 }
 
-// The lit pixels of a text drawn alone, as (index, green) pairs.
-std::vector<std::pair<size_t, int>> text_mask(const Rgb& alone, int x0, int y0, int x1, int y1) {
+// The lit pixels of a text drawn alone, as (green byte of a capture, green).
+std::vector<std::pair<size_t, int>> text_mask(const Frame& alone, const Box& box) {
     std::vector<std::pair<size_t, int>> mask;
-    for (int y = y0; y <= y1; ++y) {
-        for (int x = x0; x <= x1; ++x) {
-            const size_t i = (static_cast<size_t>(y) * width + x) * 3 + 1;
-            if (alone[i] >= light) mask.emplace_back(i, alone[i]);
+    for (int y = box.y0; y <= box.y1; ++y) {
+        for (int x = box.x0; x <= box.x1; ++x) {
+            if (alone.lit(x, y)) mask.emplace_back((static_cast<size_t>(y) * width + x) * 3 + 1, alone.at(x, y).g);
         }
     }
     return mask;
@@ -60,28 +51,9 @@ std::pair<double, double> shown_shares(const std::vector<Rgb>& frames, const std
     return {low, high};
 }
 
-// The frame render_frame draws, rows top to bottom like a capture.
-Rgb drawn(GameState state, GameState next_state, float state_time, int32_t gems) {
-    static const LevelData empty{Vec2(3, 2), 0, nullptr, 0, nullptr, 0, nullptr};
-    LevelState level;
-    level.load(&empty);
-    level.gems_left = gems;
-    Ball ball;
-    ball.reset(level);
-    GameFlow flow;
-    flow.state = state;
-    flow.next_state = next_state;
-    flow.state_time = state_time;
-    flow.time_left = 60;
-    render_frame(flow, level, ball, Vec2(0, 0), true);
-    Rgb rgb(width * height * 3);
-    for (int y = 0; y < height; ++y) {
-        glReadPixels(0, height - 1 - y, width, 1, GL_RGB, GL_UNSIGNED_BYTE, &rgb[y * width * 3]);
-    }
-    return rgb;
-}
+class PlayEndToEnd : public DrawWindow {};
 
-TEST(PlayEndToEnd, TitleBlinksAClickStartsLevelOneAndEscapeQuits) {
+TEST_F(PlayEndToEnd, TitleBlinksAClickStartsLevelOneAndEscapeQuits) {
     std::vector<Rgb> title, game_start;
     {
         GameProcess game({"--windowed"});
@@ -101,16 +73,24 @@ TEST(PlayEndToEnd, TitleBlinksAClickStartsLevelOneAndEscapeQuits) {
     ASSERT_GE(title.size(), 10u);
     ASSERT_GE(game_start.size(), 10u);
 
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    ASSERT_NE(SDL_SetVideoMode(width, height, 32, SDL_OPENGL), nullptr) << SDL_GetError();
-    screen_width = width;
-    screen_height = height;
-    init_gl_state();
-    const auto press_start = text_mask(drawn(Attract, Attract, 0.25f, 0), 210, 290, 429, 309);
-    const Rgb playing = drawn(ZoomIn, Playing, 0, 3);
-    const auto gems = text_mask(playing, 10, 448, 49, 467);     // "$3"
-    const auto clock = text_mask(playing, 280, 448, 359, 467);  // "1:00"
+    // The texts alone, drawn in this process the game's way.
+    open(width, height);
+    const LevelData empty{Vec2(3, 2), 0, nullptr, 0, nullptr, 0, nullptr};
+    LevelState level;
+    level.load(&empty);
+    Ball ball;
+    ball.reset(level);
+    GameFlow flow;
+    flow.state = flow.next_state = Attract;
+    flow.state_time = 0.25f;
+    const auto press_start = text_mask(render(flow, level, ball, Vec2(0, 0), true), Box{210, 290, 429, 309});
+    flow.state = ZoomIn;
+    flow.next_state = Playing;
+    flow.time_left = 60;
+    level.gems_left = 3;
+    const Frame playing = render(flow, level, ball, Vec2(0, 0), true);
+    const auto gems = text_mask(playing, Box{10, 448, 49, 467});     // "$3"
+    const auto clock = text_mask(playing, Box{280, 448, 359, 467});  // "1:00"
     ASSERT_GT(press_start.size(), 200u);
     ASSERT_GT(gems.size(), 40u);
     ASSERT_GT(clock.size(), 60u);
