@@ -145,11 +145,12 @@ std::vector<uint8_t> capture(unsigned long window, int width, int height) {
     XConnection x;
     XImage* image = x.display ? XGetImage(x.display, window, 0, 0, width, height, AllPlanes, ZPixmap) : nullptr;
     if (image == nullptr) return rgb;
-    for (int y = 0; y < height; ++y) {
+    // A 24-bit display keeps each pixel in 32 bits; the masks place the colours.
+    for (int y = 0; image->bits_per_pixel == 32 && y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(image->data + y * image->bytes_per_line);
         for (int xx = 0; xx < width; ++xx) {
-            const unsigned long p = XGetPixel(image, xx, y);
             for (unsigned long mask : {image->red_mask, image->green_mask, image->blue_mask}) {
-                rgb.push_back(static_cast<uint8_t>((p & mask) >> __builtin_ctzl(mask)));
+                rgb.push_back(static_cast<uint8_t>((row[xx] & mask) >> __builtin_ctzl(mask)));
             }
         }
     }
