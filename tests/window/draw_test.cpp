@@ -123,6 +123,8 @@ const DrawCase draw_cases[] = {
 // pixels lit in every 16. The game's OpenGL state is left as it was.
 Frame draw_picture(const Picture& picture, int width, int height) {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    glEnableClientState(GL_VERTEX_ARRAY);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, width, height, 0, -1, 1);
@@ -143,6 +145,7 @@ Frame draw_picture(const Picture& picture, int width, int height) {
         glDrawArrays(GL_LINES, 0, 2);
         glDisable(GL_LINE_STIPPLE);
     }
+    glPopClientAttrib();
     glPopAttrib();
     return Frame(width, height);
 }
