@@ -112,7 +112,7 @@ TEST_P(Startup, OpensItsWindowOrFailsWithItsMessage) {
     EXPECT_EQ(game.out(), c.joystick ? "Joystick initialized: " + stick.path + "\n" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, Startup, testing::Range<size_t>(0, std::size(start_cases)),
+INSTANTIATE_TEST_SUITE_P(, Startup, testing::Range<size_t>(0, std::size(start_cases)),
                          [](const testing::TestParamInfo<size_t>& info) { return start_cases[info.param].name; });
 
 // In this process: SDL reads the FIFO joystick, and its axes and buttons reach
