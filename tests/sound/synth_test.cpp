@@ -171,7 +171,7 @@ TEST_F(DiskAudio, FileHoldsEveryVoiceSampleOnePerSlot) {
     const size_t stride = sdl_is_compat_library() ? 2 : 1;
     std::vector<int16_t> file;
     for (size_t k = 0; 2 * k + 1 < bytes.size(); k += stride) {
-        file.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * k]) | bytes[2 * k + 1] << 8));
+        file.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * k]) | static_cast<uint8_t>(bytes[2 * k + 1]) << 8));
     }
     ASSERT_GE(static_cast<int64_t>(file.size()), after + 16 * 512);
     int64_t first_sound = 0;
