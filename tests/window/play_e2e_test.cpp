@@ -17,9 +17,14 @@ constexpr int width = 640, height = 480;
 
 using Rgb = std::vector<uint8_t>;  // a capture, rows top to bottom
 
+// Captures for the given seconds, and on a machine too busy for ten
+// captures in that time, on until there are ten (at most 30 s): what is
+// looked for stays on screen that long.
 std::vector<Rgb> capture_for(unsigned long window, double seconds) {
     std::vector<Rgb> frames;
-    for (const double end = monotonic_seconds() + seconds; monotonic_seconds() < end;) {
+    const double start = monotonic_seconds();
+    for (double now = start; now < start + seconds || (frames.size() < 10 && now < start + 30);
+         now = monotonic_seconds()) {
         Rgb frame = capture(window, width, height);
         if (!frame.empty()) frames.push_back(std::move(frame));
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
