@@ -38,5 +38,5 @@ if [ ! -f "$tests/node_modules/.package-lock.json" ] ||
 fi
 say "built and prepared in $(( $(date +%s) - started )) s; running the browser tests"
 GRAPNEL_WEB_BUILD="$root/build-web" GRAPNEL_WEB_REF="$ref" GRAPNEL_DESKTOP_REF="$build/web_desktop_ref" \
-  node --test-reporter=spec --test "$tests/browser_test.js"
+  node --test-reporter=tap --test "$tests/browser_test.js"
 say "done in $(( $(date +%s) - started )) s"
