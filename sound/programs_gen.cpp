@@ -339,3 +339,14 @@ const SoundFrame snd_rope_catch[] = {
     { Pulse, 0.009977f, 0.000000f, 0.500000f, 1.000000f, 0.000000f },  // 6
     { End, 0.000000f, 0.000000f, 0.000000f, 0.000000f, 0.000000f },
 };
+
+const NamedSoundProgram sound_programs[] = {
+    { "snd_rope_fire", snd_rope_fire },
+    { "snd_bounce", snd_bounce },
+    { "snd_level_start", snd_level_start },
+    { "snd_gem", snd_gem },
+    { "snd_time_up", snd_time_up },
+    { "snd_rope_catch", snd_rope_catch },
+    { "snd_silence", snd_silence },
+};
+const int sound_program_count = 7;

@@ -138,6 +138,11 @@ def generate(programs, keys_name):
         out.extend(frame_row(wave, values, name, i) for i, values in enumerate(frames))
         out.append(f"    {{ End, {', '.join([zero] * 5)} }},")
         out.append("};")
+    out.append("")
+    out.append("const NamedSoundProgram sound_programs[] = {")
+    out.extend(f'    {{ "{name}", {name} }},' for name in [p[0] for p in programs] + ["snd_silence"])
+    out.append("};")
+    out.append(f"const int sound_program_count = {len(programs) + 1};")
     return "\n".join(out) + "\n"
 
 

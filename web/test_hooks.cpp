@@ -24,21 +24,10 @@ namespace {
 char text[256];  // the last answer given as text
 std::vector<uint8_t> pixels;
 
-struct NamedProgram {
-    const char* name;
-    SoundProgram program;
-};
-const NamedProgram programs[] = {
-    {"snd_rope_fire", snd_rope_fire}, {"snd_bounce", snd_bounce},
-    {"snd_level_start", snd_level_start}, {"snd_gem", snd_gem},
-    {"snd_time_up", snd_time_up}, {"snd_rope_catch", snd_rope_catch},
-    {"snd_silence", snd_silence},
-};
-
 void tell_page(SoundProgram program, float volume, bool lock) {
     const char* name = "unknown";
-    for (const NamedProgram& p : programs) {
-        if (p.program == program) name = p.name;
+    for (int i = 0; i < sound_program_count; ++i) {
+        if (sound_programs[i].program == program) name = sound_programs[i].name;
     }
     EM_ASM({ if (Module.page.onSound) Module.page.onSound(UTF8ToString($0), $1, $2); }, name,
            volume, lock ? 1 : 0);

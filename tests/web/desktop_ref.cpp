@@ -93,17 +93,6 @@ int picture(char** argv) {
     return fclose(out) == 0 ? 0 : 1;
 }
 
-struct NamedProgram {
-    const char* name;
-    SoundProgram program;
-};
-const NamedProgram programs[] = {
-    {"snd_rope_fire", snd_rope_fire}, {"snd_bounce", snd_bounce},
-    {"snd_level_start", snd_level_start}, {"snd_gem", snd_gem},
-    {"snd_time_up", snd_time_up}, {"snd_rope_catch", snd_rope_catch},
-    {"snd_silence", snd_silence},
-};
-
 // The callback's conversion of `count` voice samples into out.
 void render_slots(SoundVoice& voice, int16_t* out, int count) {
     static float run[mix_run_samples];
@@ -120,8 +109,8 @@ int voice(int argc, char** argv) {
     for (int i = 2; i < argc; i += 4) {
         double at, volume, lock;
         SoundProgram program = nullptr;
-        for (const NamedProgram& p : programs) {
-            if (strcmp(p.name, argv[i + 1]) == 0) program = p.program;
+        for (int k = 0; k < sound_program_count; ++k) {
+            if (strcmp(sound_programs[k].name, argv[i + 1]) == 0) program = sound_programs[k].program;
         }
         if (!number(argv[i], at) || at < done || at > samples || program == nullptr ||
             !number(argv[i + 2], volume) || !number(argv[i + 3], lock)) {
