@@ -2,17 +2,25 @@
 // chromium headless (SwiftShader): time from navigation to the first frame,
 // frames per second on the title, CPU time per frame of the game step and the
 // draw submission on level 5, and the gzip size of the page.
-//   node tests/web/figures.js BUILD_WEB LEVEL5.inputs
+//   node bench/web_figures.js BUILD_WEB LEVEL5.inputs
 'use strict';
 const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
 const zlib = require('node:zlib');
-const puppeteer = require('puppeteer-core');
+// puppeteer-core is installed with the browser tests (npm ci in tests/web).
+let puppeteer;
+try {
+  puppeteer = require('node:module').createRequire(
+    require('node:path').join(__dirname, '../tests/web/package.json'))('puppeteer-core');
+} catch {
+  console.error('puppeteer-core is not installed: run bash tools/stages/web.sh once (npm ci in tests/web)');
+  process.exit(1);
+}
 
 const [build, level5] = process.argv.slice(2);
 if (!build || !level5 || !fs.existsSync(path.join(build, 'grapnel.wasm')) || !fs.existsSync(level5)) {
-  console.error('usage: node tests/web/figures.js BUILD_WEB LEVEL5.inputs  (a built page and solver --write output)');
+  console.error('usage: node bench/web_figures.js BUILD_WEB LEVEL5.inputs  (a built page and solver --write output)');
   process.exit(2);
 }
 const files = ['index.html', 'grapnel.js', 'grapnel.wasm'];

@@ -1,13 +1,21 @@
 // Saves a frame of the browser build as the player sees it, for the README:
 // level 1 in play, the rope out, in Debian's chromium headless.
-//   node tests/web/screenshot.js URL OUT.png     (URL from bash tools/web.sh)
+//   node tools/web_screenshot.js URL OUT.png     (URL from bash tools/web.sh)
 'use strict';
 const fs = require('node:fs');
-const puppeteer = require('puppeteer-core');
+// puppeteer-core is installed with the browser tests (npm ci in tests/web).
+let puppeteer;
+try {
+  puppeteer = require('node:module').createRequire(
+    require('node:path').join(__dirname, '../tests/web/package.json'))('puppeteer-core');
+} catch {
+  console.error('puppeteer-core is not installed: run bash tools/stages/web.sh once (npm ci in tests/web)');
+  process.exit(1);
+}
 
 const [url, out] = process.argv.slice(2);
 if (!url || !out) {
-  console.error('usage: node tests/web/screenshot.js URL OUT.png');
+  console.error('usage: node tools/web_screenshot.js URL OUT.png');
   process.exit(2);
 }
 const pause = (ms) => new Promise((r) => setTimeout(r, ms));
