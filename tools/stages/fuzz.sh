@@ -12,9 +12,9 @@ seconds=${FUZZ_SECONDS:-60}
 out="$build/fuzz"
 mkdir -p "$out"
 
-cxx=$(command -v clang++ || command -v clang++-14 || true)
+cxx=$(command -v clang++ || true)
 if [ -z "$cxx" ]; then
-    echo "fuzz.sh: clang++ not found (install clang and libclang-rt-14-dev)" >&2
+    echo "fuzz.sh: clang++ not found (install clang and the libclang-rt-N-dev of its major version N)" >&2
     exit 1
 fi
 sdl_cflags=$(pkg-config --cflags sdl 2>/dev/null || sdl-config --cflags)
