@@ -51,6 +51,15 @@ class Refused(Exception):
         self.messages = messages
 
 
+
+# Below this a coordinate (world units) is the geometry library's rounding noise.
+NOISE = 1e-9
+
+
+def snap(p):
+    return tuple(0.0 if abs(v) < NOISE else v for v in p)
+
+
 def _outline_lines(ground, walls):
     """The ground outline as lines, leaving out edges a wall already draws."""
     drawn_walls = {frozenset(w) for w in walls}
@@ -87,7 +96,11 @@ def build_level(rule, sources, clearances):
                              f'{rule["name"]} stars')
     except FitError as error:
         raise Refused([str(error)]) from None
-    lines = fixed + [(f32_point(a), f32_point(b)) for a, b in hatching + stars]
+    # Strokes come out of the geometry library with rounding noise near zero
+    # that differs between its releases (a stroke ending at x = 4e-16 on one,
+    # at 0 on another); no drawing holds such a coordinate, so it is written
+    # as 0 and the tables stay the same wherever they are generated.
+    lines = fixed + [(f32_point(snap(a)), f32_point(snap(b))) for a, b in hatching + stars]
 
     xs = [p[0] for line in lines for p in line]
     ys = [p[1] for line in lines for p in line]
