@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Shared by the stages that run the project inside a fresh Debian root
-# (tools/debian13.sh, tools/stages/packager.sh); sourced, not run.
+# (tools/stages/debian13.sh and packager.sh); sourced, not run.
 # A minimal root per Debian release is made once with debootstrap, from the
 # mirror that the machine's own apt uses, and kept in a cache folder outside
 # the clone. Each run works in a throw-away overlay on top of it, so every run
@@ -149,7 +149,6 @@ dr_close() {
       echo "$dr_name: could not unmount ${dr_mounts[i]}" >&2
   done
   dr_mounts=()
-dr_path=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
   if [ -n "${dr_run_dir:-}" ]; then
     if findmnt -rn -o TARGET | grep -qF "$dr_run_dir/"; then
       echo "$dr_name: something is still mounted below $dr_run_dir; left in place" >&2
@@ -202,6 +201,19 @@ dr_open() {
   mkdir -p "$dr_cache/apt-archives-$suite"
   dr_mount --bind "$dr_cache/apt-archives-$suite" "$dr_root/var/cache/apt/archives"
   cp -L /etc/resolv.conf "$dr_root/etc/resolv.conf" 2>/dev/null || true
+  # Certificate authorities the machine's administrator added (for a proxy
+  # that inspects TLS, say): the root reaches the network through this
+  # machine, so it trusts them too. ca-certificates takes them in when the
+  # packages are installed; Node.js (npm) is pointed at the same bundle.
+  dr_extra_ca=
+  if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+    mkdir -p "$dr_root/usr/local/share/ca-certificates"
+    cp /usr/local/share/ca-certificates/*.crt "$dr_root/usr/local/share/ca-certificates/"
+    if [ -x "$dr_root/usr/sbin/update-ca-certificates" ]; then
+      chroot "$dr_root" /usr/sbin/update-ca-certificates >/dev/null 2>&1 || true
+    fi
+    dr_extra_ca=/etc/ssl/certs/ca-certificates.crt
+  fi
   chmod 1777 "$dr_root/tmp"
 }
 
@@ -218,13 +230,16 @@ dr_clone() {
 }
 
 # Runs a command as root inside the root, in the environment of a fresh
-# login: nothing of the caller's but CI. Leading NAME=VALUE words set more.
+# login: nothing of the caller's but CI (and the certificate bundle above).
+# Leading NAME=VALUE words set more.
 dr_run() {
-  chroot "$dr_root" env -i HOME=/root PATH="$dr_path" LANG=C.UTF-8 ${CI:+CI="$CI"} "$@"
+  chroot "$dr_root" env -i HOME=/root PATH="$dr_path" LANG=C.UTF-8 ${CI:+CI="$CI"} \
+    ${dr_extra_ca:+NODE_EXTRA_CA_CERTS="$dr_extra_ca"} "$@"
 }
 
 # The same as the user with sudo.
 dr_run_as_user() {
   chroot "$dr_root" /usr/sbin/runuser -u "$dr_user" -- env -i HOME="/home/$dr_user" \
-    USER="$dr_user" LOGNAME="$dr_user" PATH="$dr_path" LANG=C.UTF-8 ${CI:+CI="$CI"} "$@"
+    USER="$dr_user" LOGNAME="$dr_user" PATH="$dr_path" LANG=C.UTF-8 ${CI:+CI="$CI"} \
+    ${dr_extra_ca:+NODE_EXTRA_CA_CERTS="$dr_extra_ca"} "$@"
 }

@@ -15,9 +15,9 @@ if [ $# -ne 1 ]; then
   echo "usage: debian13.sh BUILD_DIR" >&2
   exit 2
 fi
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 dr_name=debian13.sh
-# shellcheck source=debian_root.sh
+# shellcheck source=../debian_root.sh
 . "$root/tools/debian_root.sh"
 
 if dr_inside_root; then
