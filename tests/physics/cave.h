@@ -10,17 +10,24 @@
 
 class CaveCheck {
 public:
-    // Runs of walls where each begins at the previous end; a run whose ends
-    // meet (within 0.01) is a closed outline.
+    // Runs of walls where each begins at the previous end (within 1e-5); a
+    // run whose ends meet (within 0.01) is a closed outline.
     explicit CaveCheck(const LevelData& level) {
         std::vector<Vec2> run;
-        for (int32_t i = 0; i < level.segment_count; ++i) {
-            const Segment& s = level.segments[i];
-            if (!run.empty() && !same_point(run.back(), s.a, 1e-5f)) finish(run);
-            if (run.empty()) run.push_back(s.a);
-            run.push_back(s.b);
+        for (int32_t i = 0; i <= level.segment_count; ++i) {
+            if (!run.empty() && (i == level.segment_count || !near(run.back(), level.segments[i].a, 1e-5f))) {
+                if (run.size() >= 4 && near(run.front(), run.back(), 0.01f)) {
+                    run.pop_back();
+                    closed.push_back(run);
+                } else if (run.size() >= 2) {
+                    open.push_back(run);
+                }
+                run.clear();
+            }
+            if (i == level.segment_count) break;
+            if (run.empty()) run.push_back(level.segments[i].a);
+            run.push_back(level.segments[i].b);
         }
-        finish(run);
         for (const std::vector<Vec2>& p : closed) start_inside.push_back(inside(p, level.start));
         has_cave = std::find(start_inside.begin(), start_inside.end(), true) != start_inside.end();
     }
@@ -28,37 +35,18 @@ public:
     // Inside every closed run it started inside and outside every other; or,
     // without a cave around the start, on or above one open run within its span.
     bool holds(Vec2 p) const {
-        if (has_cave) {
-            for (size_t i = 0; i < closed.size(); ++i) {
-                if (inside(closed[i], p) != start_inside[i]) return false;
-            }
-            return true;
+        for (size_t i = 0; has_cave && i < closed.size(); ++i) {
+            if (inside(closed[i], p) != start_inside[i]) return false;
         }
-        for (const std::vector<Vec2>& r : open) {
-            if (on_or_above(r, p)) return true;
-        }
-        return false;
+        return has_cave || std::any_of(open.begin(), open.end(), [p](const std::vector<Vec2>& r) { return on_or_above(r, p); });
     }
 
     bool has_cave = false;
-    std::vector<std::vector<Vec2>> closed;
-    std::vector<std::vector<Vec2>> open;
+    std::vector<std::vector<Vec2>> closed, open;
     std::vector<bool> start_inside;
 
 private:
-    static bool same_point(Vec2 a, Vec2 b, float tolerance) {
-        return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance;
-    }
-
-    void finish(std::vector<Vec2>& run) {
-        if (run.size() >= 4 && same_point(run.front(), run.back(), 0.01f)) {
-            run.pop_back();
-            closed.push_back(run);
-        } else if (run.size() >= 2) {
-            open.push_back(run);
-        }
-        run.clear();
-    }
+    static bool near(Vec2 a, Vec2 b, float tolerance) { return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance; }
 
     // Even-odd rule, in double.
     static bool inside(const std::vector<Vec2>& poly, Vec2 p) {
@@ -76,8 +64,7 @@ private:
             const Vec2 a = run[i], b = run[i + 1];
             const double lo = std::min(a.x, b.x), hi = std::max(a.x, b.x);
             if (p.x < lo || p.x > hi || hi == lo) continue;
-            const double y = a.y + (double(b.y) - a.y) * (p.x - a.x) / (double(b.x) - a.x);
-            if (p.y <= y + 1e-3) return true;
+            if (p.y <= a.y + (double(b.y) - a.y) * (p.x - a.x) / (double(b.x) - a.x) + 1e-3) return true;
         }
         return false;
     }

@@ -2,6 +2,7 @@
 // its own so play_sound has somewhere to go.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "sound/synth.h"
@@ -16,29 +17,23 @@ struct SoundRequest {
 class SoundLog {
 public:
     SoundLog() {
-        requests().clear();
-        sound_request_observer = &record;
+        clear();
+        sound_request_observer = [](SoundProgram p, float volume, bool lock) { log().push_back({p, volume, lock}); };
     }
     ~SoundLog() { sound_request_observer = nullptr; }
     SoundLog(const SoundLog&) = delete;
     SoundLog& operator=(const SoundLog&) = delete;
 
-    const std::vector<SoundRequest>& all() const { return requests(); }
+    const std::vector<SoundRequest>& all() const { return log(); }
     int count(SoundProgram program) const {
-        int n = 0;
-        for (const SoundRequest& r : requests()) n += r.program == program ? 1 : 0;
-        return n;
+        return static_cast<int>(std::count_if(log().begin(), log().end(), [program](const SoundRequest& r) { return r.program == program; }));
     }
-    void clear() { requests().clear(); }
+    void clear() { log().clear(); }
 
 private:
-    static std::vector<SoundRequest>& requests() {
-        static std::vector<SoundRequest> log;
-        return log;
+    static std::vector<SoundRequest>& log() {
+        static std::vector<SoundRequest> requests;
+        return requests;
     }
-    static void record(SoundProgram program, float volume, bool lock) {
-        requests().push_back(SoundRequest{program, volume, lock});
-    }
-
     SoundVoice voice;  // becomes current_voice
 };

@@ -8,14 +8,9 @@
 
 struct TestLevel {
     TestLevel(std::vector<Segment> walls_, std::vector<Vec2> gems_, Vec2 start)
-        : walls(std::move(walls_)), gems(std::move(gems_)) {
-        data.start = start;
-        data.line_vertex_count = 0;
-        data.line_vertices = nullptr;
-        data.segment_count = static_cast<int32_t>(walls.size());
-        data.segments = walls.data();
-        data.gem_count = static_cast<int32_t>(gems.size());
-        data.gems = gems.data();
+        : walls(std::move(walls_)), gems(std::move(gems_)),
+          data{start, 0, nullptr, static_cast<int32_t>(walls.size()), walls.data(),
+               static_cast<int32_t>(gems.size()), gems.data()} {
         state.load(&data);
     }
     TestLevel(const TestLevel&) = delete;
