@@ -1,4 +1,4 @@
-// The command-line scan, the full-screen size choice and the size limit.
+// The command-line scan, the full-screen mode choice and the size limit.
 #include "app/options.h"
 
 #include <gtest/gtest.h>
@@ -10,127 +10,91 @@
 
 namespace {
 
-struct Scan {
-    Options options;
-    std::string errors;
-};
-
-// Runs the scan on the arguments after a program name, capturing its messages.
-Scan scan(std::vector<const char*> args) {
-    args.insert(args.begin(), "grapnel");
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* sink = open_memstream(&text, &size);
-    Scan result{scan_options(static_cast<int>(args.size()), args.data(), sink), ""};
-    fclose(sink);
-    result.errors.assign(text, size);
-    free(text);
-    return result;
-}
-
-struct ScanCase {
-    const char* what;
-    std::vector<const char*> args;
-    bool fullscreen;
-    int32_t width;
-    int32_t height;
-    const char* errors;
-};
-
+// Bad arguments are reported one by one and the scan goes on.
 TEST(OptionScan, FollowsItsRules) {
-    const ScanCase cases[] = {
+    const struct {
+        const char* what;
+        std::vector<const char*> args;
+        bool fullscreen;
+        int32_t width, height;
+        const char* errors;
+    } cases[] = {
         {"nothing given", {}, true, 0, 0, ""},
         {"windowed", {"--windowed"}, false, 0, 0, ""},
         {"both sizes", {"--width", "800", "--height", "600"}, true, 800, 600, ""},
         {"height in a window", {"--windowed", "--height", "600"}, false, 0, 600, ""},
-        {"width as the last argument", {"--windowed", "--width"}, false, 0, 0,
-         "Unknown option '--width'\n"},
+        {"width as the last argument", {"--windowed", "--width"}, false, 0, 0, "Unknown option '--width'\n"},
         {"height as the only argument", {"--height"}, true, 0, 0, "Unknown option '--height'\n"},
         {"value is not a number", {"--width", "wide"}, true, 0, 0, ""},
         {"value read as far as it is a number", {"--height", "600px"}, true, 0, 600, ""},
         {"later value overrides", {"--width", "800", "--width", "1024"}, true, 1024, 0, ""},
         {"later 0 overrides", {"--height", "600", "--height", "0"}, true, 0, 0, ""},
         {"value consumed whatever it says", {"--width", "--windowed"}, true, 0, 0, ""},
-        {"value consumed even if it is an option", {"--height", "--width", "300"}, true, 0, 0,
-         "Unknown option '300'\n"},
+        {"value consumed even if an option", {"--height", "--width", "300"}, true, 0, 0, "Unknown option '300'\n"},
         {"no range test", {"--width", "-5", "--height", "99999"}, true, -5, 99999, ""},
         {"matches are exact", {"--Width", "800", "--windowed=yes", "-windowed"}, true, 0, 0,
-         "Unknown option '--Width'\nUnknown option '800'\n"
-         "Unknown option '--windowed=yes'\nUnknown option '-windowed'\n"},
+         "Unknown option '--Width'\nUnknown option '800'\nUnknown option '--windowed=yes'\nUnknown option '-windowed'\n"},
         {"empty argument", {"", "--width", "320"}, true, 320, 0, "Unknown option ''\n"},
-        {"every unknown reported once per occurrence, scan goes on",
-         {"--bogus", "--width", "800", "--bogus", "x", "--windowed", "--bogus"}, false, 800, 0,
-         "Unknown option '--bogus'\nUnknown option '--bogus'\nUnknown option 'x'\n"
-         "Unknown option '--bogus'\n"},
+        {"each unknown once per occurrence", {"--bogus", "--width", "800", "--bogus", "x", "--windowed", "--bogus"},
+         false, 800, 0, "Unknown option '--bogus'\nUnknown option '--bogus'\nUnknown option 'x'\nUnknown option '--bogus'\n"},
     };
-    for (const ScanCase& c : cases) {
-        const Scan s = scan(c.args);
-        EXPECT_EQ(s.options.fullscreen, c.fullscreen) << c.what;
-        EXPECT_EQ(s.options.width_option, c.width) << c.what;
-        EXPECT_EQ(s.options.height_option, c.height) << c.what;
-        EXPECT_EQ(s.errors, c.errors) << c.what;
+    for (const auto& c : cases) {
+        std::vector<const char*> argv = {"grapnel"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        char* text = nullptr;
+        size_t size = 0;
+        FILE* errors = open_memstream(&text, &size);
+        const Options options = scan_options(static_cast<int>(argv.size()), argv.data(), errors);
+        fclose(errors);
+        EXPECT_EQ(std::string(text, size), c.errors) << c.what;
+        free(text);
+        EXPECT_EQ(options.fullscreen, c.fullscreen) << c.what;
+        EXPECT_EQ(options.width_option, c.width) << c.what;
+        EXPECT_EQ(options.height_option, c.height) << c.what;
     }
 }
 
-// A null-terminated mode list as SDL_ListModes gives it.
-class ModeList {
-public:
-    explicit ModeList(std::vector<SDL_Rect> modes) : modes_(std::move(modes)) {
-        for (SDL_Rect& m : modes_) pointers_.push_back(&m);
-        pointers_.push_back(nullptr);
-    }
-    SDL_Rect** get() { return pointers_.data(); }
-
-private:
-    std::vector<SDL_Rect> modes_;
-    std::vector<SDL_Rect*> pointers_;
-};
-
-SDL_Rect mode(Uint16 w, Uint16 h) { return SDL_Rect{0, 0, w, h}; }
-
-constexpr ScreenSize default_size{640, 480};
-
-TEST(FullScreenSize, FirstListedModeWithin1024x768Wins) {
-    struct Case {
+// SDL_ListModes' answers: a null-terminated list, "every size" or none;
+// and the largest size SDL can pass on.
+TEST(ScreenSize, FullScreenModeChoiceAndTheSixteenBitLimit) {
+    enum Answer { List, EverySize, NoModes };
+    constexpr ScreenSize fallback{640, 480};
+    const struct {
         const char* what;
+        Answer answer;
         std::vector<SDL_Rect> modes;
         ScreenSize want;
-    };
-    const Case cases[] = {
-        {"largest first", {mode(1600, 1200), mode(1280, 1024), mode(1024, 768), mode(800, 600)},
+    } cases[] = {
+        {"largest first", List, {{0, 0, 1600, 1200}, {0, 0, 1280, 1024}, {0, 0, 1024, 768}, {0, 0, 800, 600}},
          {1024, 768}},
-        {"all too large", {mode(1600, 1200), mode(1280, 1024), mode(1025, 768), mode(1024, 769)},
-         default_size},
-        {"list order, not size, decides", {mode(800, 600), mode(1024, 768)}, {800, 600}},
-        {"one side within is not enough", {mode(1280, 720), mode(960, 900), mode(720, 480)},
-         {720, 480}},
-        {"empty list", {}, default_size},
+        {"all too large", List, {{0, 0, 1600, 1200}, {0, 0, 1025, 768}, {0, 0, 1024, 769}}, fallback},
+        {"list order, not size, decides", List, {{0, 0, 800, 600}, {0, 0, 1024, 768}}, {800, 600}},
+        {"one side within is not enough", List, {{0, 0, 1280, 720}, {0, 0, 960, 900}, {0, 0, 720, 480}}, {720, 480}},
+        {"empty list", List, {}, fallback},
+        {"every size", EverySize, {}, fallback},
+        {"no modes", NoModes, {}, fallback},
     };
-    for (const Case& c : cases) {
-        ModeList list(c.modes);
-        const ModeChoice choice = choose_fullscreen_size(list.get(), default_size);
-        EXPECT_TRUE(choice.modes_available) << c.what;
+    for (const auto& c : cases) {
+        std::vector<SDL_Rect> modes = c.modes;
+        std::vector<SDL_Rect*> list;
+        for (SDL_Rect& m : modes) list.push_back(&m);
+        list.push_back(nullptr);
+        SDL_Rect** answer = c.answer == List ? list.data() : c.answer == EverySize ? reinterpret_cast<SDL_Rect**>(-1) : nullptr;
+        const ModeChoice choice = choose_fullscreen_size(answer, fallback);
+        EXPECT_EQ(choice.modes_available, c.answer != NoModes) << c.what;
         EXPECT_EQ(choice.size.width, c.want.width) << c.what;
         EXPECT_EQ(choice.size.height, c.want.height) << c.what;
     }
-}
-
-TEST(FullScreenSize, EverySizeKeepsTheDefaultAndNoModesIsReported) {
-    const ModeChoice any = choose_fullscreen_size(reinterpret_cast<SDL_Rect**>(-1), default_size);
-    EXPECT_TRUE(any.modes_available);
-    EXPECT_EQ(any.size.width, 640);
-    EXPECT_EQ(any.size.height, 480);
-
-    EXPECT_FALSE(choose_fullscreen_size(nullptr, default_size).modes_available);
-}
-
-TEST(VideoSize, OnlySizesBeyondSixteenBitsAreRefused) {
-    EXPECT_TRUE(video_size_representable({65535, 65535}));
-    EXPECT_TRUE(video_size_representable({640, 480}));
-    EXPECT_TRUE(video_size_representable({-5, -1}));  // SDL refuses these itself
-    EXPECT_FALSE(video_size_representable({65536, 480}));
-    EXPECT_FALSE(video_size_representable({640, 65536}));
-    EXPECT_FALSE(video_size_representable({2147483647, 480}));
+    const struct {
+        ScreenSize size;
+        bool representable;
+    } sizes[] = {
+        {{65535, 65535}, true}, {{640, 480}, true}, {{-5, -1}, true},  // SDL refuses these itself
+        {{65536, 480}, false},  {{640, 65536}, false}, {{2147483647, 480}, false},
+    };
+    for (const auto& s : sizes) {
+        EXPECT_EQ(video_size_representable(s.size), s.representable) << s.size.width << "x" << s.size.height;
+    }
 }
 
 }  // namespace
