@@ -15,6 +15,7 @@ skip() { echo "web.sh: skipped: $*"; exit 77; }
 
 command -v apt-get >/dev/null || skip "no apt-get to install emscripten and chromium"
 bash "$root/tools/install_deps.sh" web || skip "tools/install_deps.sh web could not install the packages"
+command -v npm >/dev/null || bash "$root/tools/install_deps.sh" npm || skip "tools/install_deps.sh npm could not install npm"
 command -v npm >/dev/null || skip "npm is missing"
 
 started=$(date +%s)
