@@ -76,9 +76,8 @@ TEST(ScreenSize, FullScreenModeChoiceAndTheSixteenBitLimit) {
     };
     for (const auto& c : cases) {
         std::vector<SDL_Rect> modes = c.modes;
-        std::vector<SDL_Rect*> list;
-        for (SDL_Rect& m : modes) list.push_back(&m);
-        list.push_back(nullptr);
+        std::vector<SDL_Rect*> list(modes.size() + 1, nullptr);
+        for (size_t i = 0; i < modes.size(); ++i) list[i] = &modes[i];
         SDL_Rect** answer = c.answer == List ? list.data() : c.answer == EverySize ? reinterpret_cast<SDL_Rect**>(-1) : nullptr;
         const ModeChoice choice = choose_fullscreen_size(answer, fallback);
         EXPECT_EQ(choice.modes_available, c.answer != NoModes) << c.what;

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <memory>
 #include <new>
 #include <vector>
 
@@ -78,28 +77,14 @@ private:
     bool first = false;
 };
 
-// An object made in memory filled with `fill` first, so that a field the
-// game forgets to set reads differently in two runs.
-template <class T>
-class Dirty {
-public:
-    explicit Dirty(unsigned char fill) {
-        std::memset(storage, fill, sizeof storage);
-        object = new (storage) T;  // default-initialised: only what T itself sets
-    }
-    ~Dirty() { object->~T(); }
-    T& operator*() { return *object; }
-
-private:
-    alignas(T) unsigned char storage[sizeof(T)];
-    T* object;
-};
-
 // The whole game from start-up: title, a press, games, levels, game over.
-// Returns the state hash after every frame.
+// Returns the state hash after every frame. The run is made in memory filled
+// with `fill` first, so that a field the game forgets to set reads
+// differently in two runs.
 std::vector<uint64_t> play_game(unsigned char fill, int frames = 20000) {
-    Dirty<GameRun> storage(fill);
-    GameRun& run = *storage;
+    alignas(GameRun) static unsigned char storage[sizeof(GameRun)];
+    std::memset(storage, fill, sizeof storage);
+    GameRun& run = *new (storage) GameRun;  // default-initialised: only what GameRun itself sets
     score = 0;
     hi_score = 0;
     Script script(20240607u);
@@ -109,6 +94,7 @@ std::vector<uint64_t> play_game(unsigned char fill, int frames = 20000) {
         run_frame(run, script.dt(), [&](ControlInput& input, GameFlow&) { input = in; }, no_drawing);
         hashes.push_back(state_hash(run));
     }
+    run.~GameRun();
     return hashes;
 }
 
@@ -133,8 +119,7 @@ uint64_t play_cave() {
         ControlInput input = script.input();
         input.frozen = script.below(20) == 0 ? 1 : 0;  // now and then a frame the flow freezes
         ball.update(script.dt(), input);
-        // Every 50th frame into the trace, so that a path that parts and
-        // meets again still shows.
+        // Every 50th frame into the trace: a path that parts and meets again still shows.
         if (i % 50 == 0) hash_ball(trace, ball);
     }
     hash_ball(trace, ball);
