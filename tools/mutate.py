@@ -540,8 +540,10 @@ def stages_for(rel):
     if rel != "app/main.cpp":
         stages.append(unit)
     if rel.startswith(DRAWING_FILES):
-        stages.append(ctest("window-draw", r"^window\.(HudDraw|WorldDraw)\.",
-                            ["window_tests", "grapnel"]))
+        stages.append(ctest("window-draw", r"^window\.WorldDraw\.", ["window_tests", "grapnel"]))
+    if rel == "app/frame_draw.cpp":
+        # The frame's end (the swap to the screen) shows only in the game's own window.
+        stages.append(ctest("window-play", r"^window\.PlayEndToEnd\.", ["window_tests", "grapnel"]))
     if rel == "app/main.cpp":
         # The whole game in a window, the runs that catch most faults first.
         play = r"^window\.(PlayEndToEnd|Startup)\."
