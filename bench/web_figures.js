@@ -8,15 +8,7 @@ const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
 const zlib = require('node:zlib');
-// puppeteer-core is installed with the browser tests (npm ci in tests/web).
-let puppeteer;
-try {
-  puppeteer = require('node:module').createRequire(
-    require('node:path').join(__dirname, '../tests/web/package.json'))('puppeteer-core');
-} catch {
-  console.error('puppeteer-core is not installed: run bash tools/stages/web.sh once (npm ci in tests/web)');
-  process.exit(1);
-}
+const chromium = require('../tools/chromium.js');
 
 const [build, level5] = process.argv.slice(2);
 if (!build || !level5 || !fs.existsSync(path.join(build, 'grapnel.wasm')) || !fs.existsSync(level5)) {
@@ -36,12 +28,7 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[xs.length >> 1];
     res.writeHead(200, { 'Content-Type': type }).end(fs.readFileSync(path.join(build, name)));
   });
   await new Promise((ok) => server.listen(0, '127.0.0.1', ok));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true,
-    userDataDir: fs.mkdtempSync('/tmp/grapnel-chromium-'),
-    args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  const browser = await chromium.launch();
   const firsts = [];
   const rates = [];
   const steps = [];

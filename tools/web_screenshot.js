@@ -2,16 +2,7 @@
 // level 1 in play, the rope out, in Debian's chromium headless.
 //   node tools/web_screenshot.js URL OUT.png     (URL from bash tools/web.sh)
 'use strict';
-const fs = require('node:fs');
-// puppeteer-core is installed with the browser tests (npm ci in tests/web).
-let puppeteer;
-try {
-  puppeteer = require('node:module').createRequire(
-    require('node:path').join(__dirname, '../tests/web/package.json'))('puppeteer-core');
-} catch {
-  console.error('puppeteer-core is not installed: run bash tools/stages/web.sh once (npm ci in tests/web)');
-  process.exit(1);
-}
+const chromium = require('./chromium.js');
 
 const [url, out] = process.argv.slice(2);
 if (!url || !out) {
@@ -20,12 +11,7 @@ if (!url || !out) {
 }
 const pause = (ms) => new Promise((r) => setTimeout(r, ms));
 (async () => {
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true,
-    userDataDir: fs.mkdtempSync('/tmp/grapnel-chromium-'),
-    args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  const browser = await chromium.launch();
   const page = await browser.newPage();
   await page.setViewport({ width: 800, height: 600 });
   await page.goto(url);
