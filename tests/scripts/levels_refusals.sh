@@ -13,8 +13,8 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 
 # Two tiny levels: a title jar open by a slot narrower than the body, and a
-# square cave with one gem. Each case below breaks one rule in one of them.
-cat >"$work/rules.json" <<'EOF'
+# square cave with one gem. Each case below breaks one rule in the cave.
+cat >"$work/rules.good" <<'EOF'
 {
   "start_clearance": 0.28, "gem_clearance": 0.32,
   "title": {"name": "tinytitle", "source": "title.svg", "start": [1.5, 0.5], "gems": [],
@@ -28,40 +28,27 @@ cat >"$work/rules.json" <<'EOF'
 }
 EOF
 
-# drawing FILE WALLS START GEMS [GROUND]
+# drawing FILE WALLS START GEMS GROUND: WALLS and GROUND are path data, START
+# and GEMS lists of x,y markers.
+markers() { for p in $1; do printf '<circle cx="%s" cy="%s" r="0.1"/>' "${p%,*}" "${p#*,}"; done; }
 drawing() {
-  local ground=${5:-'M -2,-1 L 5,-1 L 4,4 L -1,4 Z'}
   cat >"$1" <<EOF
 <svg xmlns="http://www.w3.org/2000/svg" xmlns:inkscape="http://www.inkscape.org/namespaces/inkscape" width="700" height="700" viewBox="-3 -4 9 9">
   <g inkscape:groupmode="layer" inkscape:label="decoration">
-    <g inkscape:groupmode="layer" inkscape:label="ground"><path d="$ground"/></g>
+    <g inkscape:groupmode="layer" inkscape:label="ground"><path d="$5"/></g>
     <g inkscape:groupmode="layer" inkscape:label="sky"><path d="M 1.485,-3 L 1.515,-3"/></g>
   </g>
-  <g inkscape:groupmode="layer" inkscape:label="walls">$2</g>
-  <g inkscape:groupmode="layer" inkscape:label="start">$3</g>
-  <g inkscape:groupmode="layer" inkscape:label="gems">$4</g>
+  <g inkscape:groupmode="layer" inkscape:label="walls"><path d="$2"/></g>
+  <g inkscape:groupmode="layer" inkscape:label="start">$(markers "$3")</g>
+  <g inkscape:groupmode="layer" inkscape:label="gems">$(markers "$4")</g>
 </svg>
 EOF
 }
 
-good_title() {
-  drawing "$1/title.svg" '<path d="M 1.6,0 L 3,0 L 3,2 L 0,2 L 0,0 L 1.4,0"/>' '<circle cx="1.5" cy="0.5" r="0.1"/>' ''
-}
-good_cave() {
-  drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>'
-}
-
 # expect NAME EXIT_STATUS TEXT...: the last run ended so and said every TEXT.
-run_converter() {
-  rm -f "$work/out.cpp"
-  "$python" "$converter" --rules "$work/rules.json" --sources "$1" --out "$work/out.cpp" --no-preview \
-    >"$work/stdout" 2>"$work/stderr"
-  status=$?
-}
 expect() {
-  local name=$1 want_status=$2
+  local name=$1 want_status=$2 ok=1
   shift 2
-  local ok=1
   [ "$status" -eq "$want_status" ] || { echo "$name: exit status $status, wanted $want_status"; ok=0; }
   for text in "$@"; do
     grep -qF -- "$text" "$work/stderr" || { echo "$name: no \"$text\" in the message"; ok=0; }
@@ -76,71 +63,56 @@ expect() {
   fi
 }
 
+# convert NAME RULE [walls=PATH] [start=MARKERS] [gems=MARKERS] [ground=PATH]
+#   [rules=SED] [svg=SED]: the good pair with the cave drawn from the given
+# parts (the good ones by default) and the sed scripts applied to the rules and
+# the cave's file; RULE empty means it must convert, else be refused so.
+convert() {
+  local name=$1 rule=$2 walls='M 0,0 L 3,0 L 3,2 L 0,2 Z' start='0.8,0.8' gems='2,1.2'
+  local ground='M -2,-1 L 5,-1 L 4,4 L -1,4 Z' rules='' svg=''
+  shift 2
+  (($#)) && local "$@"
+  local dir="$work/$name"
+  mkdir -p "$dir"
+  drawing "$dir/title.svg" 'M 1.6,0 L 3,0 L 3,2 L 0,2 L 0,0 L 1.4,0' '1.5,0.5' '' 'M -2,-1 L 5,-1 L 4,4 L -1,4 Z'
+  drawing "$dir/cave.svg" "$walls" "$start" "$gems" "$ground"
+  sed -i -e "$svg" "$dir/cave.svg"
+  sed -e "$rules" "$work/rules.good" >"$work/rules.json"
+  rm -f "$work/out.cpp"
+  "$python" "$converter" --rules "$work/rules.json" --sources "$dir" --out "$work/out.cpp" --no-preview \
+    >"$work/stdout" 2>"$work/stderr"
+  status=$?
+  if [ -z "$rule" ]; then
+    expect "$name" 0
+  else
+    expect "$name" 1 "convert_levels: tinycave (cave.svg)" "$rule" "nothing written"
+  fi
+}
+
 # The good pair converts: the refusals below are caused by the one broken rule.
-mkdir "$work/good"
-good_title "$work/good"
-good_cave "$work/good"
-run_converter "$work/good"
-expect "good drawings convert" 0
+convert good ''
 if ! grep -q 'const Vec2 title_lines\[300\]' "$work/out.cpp" 2>/dev/null ||
    ! grep -q 'const LevelData level_table\[\] = {' "$work/out.cpp"; then
   echo "good drawings: the tables lack the records"; failures=$((failures + 1))
 fi
 
-# case NAME, then the body of a function that breaks the cave drawing in DIR.
-broken_case() {
-  local name=$1 breaker=$2
-  shift 2
-  local dir="$work/$name"
-  mkdir -p "$dir"
-  good_title "$dir"
-  good_cave "$dir"
-  "$breaker" "$dir"
-  run_converter "$dir"
-  expect "$name" 1 "$@"
-}
-
-no_walls_layer() { sed -i 's/inkscape:label="walls"/inkscape:label="rocks"/' "$1/cave.svg"; }
-wrong_count() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 1.5,2.0 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>'; }
-open_run() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 L 0,0.1"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>'; }
-start_near_wall() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>';
-                    sed -i 's/"start": \[0.8, 0.8\]/"start": [0.2, 0.8]/' "$work/rules.json"; sed -i 's/cx="0.8" cy="0.8"/cx="0.2" cy="0.8"/' "$1/cave.svg"; }
-gem_outside() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="3.5" cy="1.2" r="0.1"/>';
-                sed -i 's/"gems": \[\[2, 1.2\]\]/"gems": [[3.5, 1.2]]/' "$work/rules.json"; }
-broken_run() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 M 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>'; }
-curved_wall() { drawing "$1/cave.svg" '<path d="M 0,0 C 1,-0.2 2,-0.2 3,0 L 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>'; }
-not_svg() { printf 'this is not a drawing <svg' >"$1/cave.svg"; }
-moved_start() { sed -i 's/cx="0.8" cy="0.8"/cx="0.9" cy="0.8"/' "$1/cave.svg"; }
-wide_walls() { drawing "$1/cave.svg" '<path d="M 0,0 L 3.2,0 L 3.2,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>'; }
-cave_out_of_ground() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>' 'M -2,1 L 5,1 L 4,4 L -1,4 Z'; }
-tiny_ground() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>' 'M -2,-1 L 5,-1 L 5,2.2 L 4,4 L 3.9,2.1 L -1,2.2 L -2,2.2 Z';
-                sed -i 's/"lines": 150, "segments": 4/"lines": 900, "segments": 4/' "$work/rules.json"; }
-two_starts() { sed -i 's|<circle cx="0.8" cy="0.8" r="0.1"/>|<circle cx="0.8" cy="0.8" r="0.1"/><circle cx="1" cy="1" r="0.1"/>|' "$1/cave.svg"; }
-ground_on_after_close() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>' 'M -2,-1 L 5,-1 L 4,4 L -1,4 Z L 0,-3'; }
-wall_on_after_close() { drawing "$1/cave.svg" '<path d="M 0,0 L 3,0 L 3,2 L 0,2 Z l 1,1"/>' '<circle cx="0.8" cy="0.8" r="0.1"/>' '<circle cx="2" cy="1.2" r="0.1"/>'; }
-
-cp "$work/rules.json" "$work/rules.good"
-for entry in \
-  "no_walls_layer|tinycave (cave.svg)|no layer labelled \"walls\"" \
-  "wrong_count|tinycave (cave.svg)|runs: run 1 has 5 walls, the level needs 4" \
-  "open_run|tinycave (cave.svg)|runs: run 1 must be closed" \
-  "start_near_wall|tinycave (cave.svg)|clearance: start lies 0.2000 from the nearest wall" \
-  "gem_outside|tinycave (cave.svg)|inside the cave: gem 1 lies outside" \
-  "broken_run|tinycave (cave.svg)|breaks into several pieces" \
-  "curved_wall|tinycave (cave.svg)|walls must be straight lines" \
-  "not_svg|tinycave (cave.svg)|is not a readable SVG drawing" \
-  "moved_start|tinycave (cave.svg)|start: the marker is at" \
-  "wide_walls|tinycave (cave.svg)|walls span: x 0.0000 to 3.2000" \
-  "cave_out_of_ground|tinycave (cave.svg)|ground: enclosing run 1 of walls reaches out of the ground" \
-  "tiny_ground|tinycave (cave.svg)|line count:" \
-  "two_starts|tinycave (cave.svg)|exactly one marker, not 2" \
-  "ground_on_after_close|tinycave (cave.svg)|the ground layer must hold exactly one closed outline" \
-  "wall_on_after_close|tinycave (cave.svg)|walls: run 1 goes on after it is closed"; do
-  IFS='|' read -r name who rule <<<"$entry"
-  cp "$work/rules.good" "$work/rules.json"
-  broken_case "$name" "$name" "convert_levels: $who" "$rule" "nothing written"
-done
-cp "$work/rules.good" "$work/rules.json"
+convert no_walls_layer 'no layer labelled "walls"' svg='s/label="walls"/label="rocks"/'
+convert wrong_count 'runs: run 1 has 5 walls, the level needs 4' walls='M 0,0 L 3,0 L 3,2 L 1.5,2.0 L 0,2 Z'
+convert open_run 'runs: run 1 must be closed' walls='M 0,0 L 3,0 L 3,2 L 0,2 L 0,0.1'
+convert start_near_wall 'clearance: start lies 0.2000 from the nearest wall' start='0.2,0.8' \
+  rules='s/"start": \[0.8, 0.8\]/"start": [0.2, 0.8]/'
+convert gem_outside 'inside the cave: gem 1 lies outside' gems='3.5,1.2' rules='s/\[\[2, 1.2\]\]/[[3.5, 1.2]]/'
+convert broken_run 'breaks into several pieces' walls='M 0,0 L 3,0 M 3,2 L 0,2 Z'
+convert curved_wall 'walls must be straight lines' walls='M 0,0 C 1,-0.2 2,-0.2 3,0 L 3,2 L 0,2 Z'
+convert not_svg 'is not a readable SVG drawing' svg='1!d;s/.*/this is not a drawing <svg/'
+convert moved_start 'start: the marker is at' start='0.9,0.8'
+convert wide_walls 'walls span: x 0.0000 to 3.2000' walls='M 0,0 L 3.2,0 L 3.2,2 L 0,2 Z'
+convert cave_out_of_ground 'ground: enclosing run 1 of walls reaches out of the ground' ground='M -2,1 L 5,1 L 4,4 L -1,4 Z'
+convert tiny_ground 'line count:' ground='M -2,-1 L 5,-1 L 5,2.2 L 4,4 L 3.9,2.1 L -1,2.2 L -2,2.2 Z' \
+  rules='s/"lines": 150, "segments": 4/"lines": 900, "segments": 4/'
+convert two_starts 'exactly one marker, not 2' start='0.8,0.8 1,1'
+convert ground_on_after_close 'the ground layer must hold exactly one closed outline' ground='M -2,-1 L 5,-1 L 4,4 L -1,4 Z L 0,-3'
+convert wall_on_after_close 'walls: run 1 goes on after it is closed' walls='M 0,0 L 3,0 L 3,2 L 0,2 Z l 1,1'
 
 # A wrong option gets the usage line and status 2; rules that cannot be read get a message.
 "$python" "$converter" --bogus >"$work/stdout" 2>"$work/stderr"
