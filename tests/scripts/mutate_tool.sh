@@ -18,23 +18,11 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # checker hangs when count_to is broken, announcing it in $TINY_HANG_MARK.
 tree="$work/tree"
 mkdir -p "$tree/app" "$tree/content" "$tree/tests"
-cat >"$tree/CMakeLists.txt" <<'EOF'
-cmake_minimum_required(VERSION 3.16)
-project(tiny CXX)
-add_subdirectory(tests)
-EOF
-cat >"$tree/tests/CMakeLists.txt" <<'EOF'
-add_executable(unit_tests check.cpp ../app/calc.cpp ../content/count.cpp)
-EOF
-cat >"$tree/app/calc.cpp" <<'EOF'
-// Sums for the checker.
-int sum(int a, int b) { return a + b; }
-int unchecked_scale(int a) { return a * 3; }
-EOF
-cat >"$tree/content/count.cpp" <<'EOF'
-// Counts for the checker.
-int count_to(int n) { return n + 1; }
-EOF
+printf 'cmake_minimum_required(VERSION 3.16)\nproject(tiny CXX)\nadd_subdirectory(tests)\n' >"$tree/CMakeLists.txt"
+echo 'add_executable(unit_tests check.cpp ../app/calc.cpp ../content/count.cpp)' >"$tree/tests/CMakeLists.txt"
+printf '%s\n' '// Sums for the checker.' 'int sum(int a, int b) { return a + b; }' \
+  'int unchecked_scale(int a) { return a * 3; }' >"$tree/app/calc.cpp"
+printf '%s\n' '// Counts for the checker.' 'int count_to(int n) { return n + 1; }' >"$tree/content/count.cpp"
 cat >"$tree/tests/check.cpp" <<'EOF'
 #include <cstdio>
 #include <cstdlib>
@@ -53,17 +41,15 @@ tree_sums() { (cd "$tree" && find . -type f -print0 | sort -z | xargs -0 sha256s
 tree_sums >"$work/before.sums"
 
 # Listed mutants: one per outcome, one whose line moved to another file and
-# one whose line is gone. Fields: id file line column operator original
-# replacement source_line.
-tab=$'\t'
-{
-  echo "id${tab}file${tab}line${tab}column${tab}operator${tab}original${tab}replacement${tab}source_line"
-  echo "M1${tab}app/calc.cpp${tab}2${tab}34${tab}arith${tab}+${tab}-${tab}int sum(int a, int b) { return a + b; }"
-  echo "M2${tab}app/calc.cpp${tab}3${tab}41${tab}const${tab}3${tab}4${tab}int unchecked_scale(int a) { return a * 3; }"
-  echo "M3${tab}app/count.cpp${tab}9${tab}32${tab}arith${tab}+${tab}-${tab}int count_to(int n) { return n + 1; }"
-  echo "M4${tab}app/calc.cpp${tab}3${tab}39${tab}arith${tab}*${tab}* no_such_name *${tab}int unchecked_scale(int a) { return a * 3; }"
-  echo "M5${tab}app/calc.cpp${tab}4${tab}1${tab}drop${tab}x = 1;${tab}${tab}x = 1;"
-} >"$work/mutants.tsv"
+# one whose line is gone.
+tr '|' '\t' >"$work/mutants.tsv" <<'EOF'
+id|file|line|column|operator|original|replacement|source_line
+M1|app/calc.cpp|2|34|arith|+|-|int sum(int a, int b) { return a + b; }
+M2|app/calc.cpp|3|41|const|3|4|int unchecked_scale(int a) { return a * 3; }
+M3|app/count.cpp|9|32|arith|+|-|int count_to(int n) { return n + 1; }
+M4|app/calc.cpp|3|39|arith|*|* no_such_name *|int unchecked_scale(int a) { return a * 3; }
+M5|app/calc.cpp|4|1|drop|x = 1;||x = 1;
+EOF
 TINY_HANG_MARK="$work/unused" "$python" "$tool" --tree "$tree" --mutants "$work/mutants.tsv" \
   --timeout 5 --results "$work/results.tsv" >"$work/run.out" 2>&1
 status=$?
@@ -106,22 +92,23 @@ tree_sums | cmp -s - "$work/before.sums" || fail "the interrupted run changed th
 cmp -s "$tree/content/count.cpp" "$scratch/content/count.cpp" || fail "the scratch copy was left mutated"
 
 # Bad arguments: the usage line and status 2, and nothing is run.
-refused() {
-  "$python" "$tool" "$@" >"$work/bad.out" 2>&1
-  local status=$?
-  if [ $status -ne 2 ] || ! grep -q "^usage: mutate.py" "$work/bad.out"; then
+while read -r args; do
+  eval "set -- $args"
+  "$python" "$tool" "$@" >"$work/bad.out" 2>&1 </dev/null
+  status=$?
+  [ $status -eq 2 ] && grep -q "^usage: mutate.py" "$work/bad.out" ||
     fail "'$*' was not refused with the usage line (status $status)"
-  fi
-}
-refused --tree "$tree" --seed x --count 2
-refused --tree "$tree" --seed -1 --count 2
-refused --tree "$tree" --seed 1 --count 0
-refused --tree "$tree" --seed 1
-refused --tree "$work/nowhere" --seed 1 --count 2
-refused --tree "$tree" --seed 1 --count 2 --scratch "$tree/app"
-refused --tree "$tree" --seed 1 --count 2 --scratch "$work"
-refused --tree "$tree" --mutants "$work/missing.tsv"
-refused --compare "$work/results.tsv"
+done <<'EOF'
+--tree "$tree" --seed x --count 2
+--tree "$tree" --seed -1 --count 2
+--tree "$tree" --seed 1 --count 0
+--tree "$tree" --seed 1
+--tree "$work/nowhere" --seed 1 --count 2
+--tree "$tree" --seed 1 --count 2 --scratch "$tree/app"
+--tree "$tree" --seed 1 --count 2 --scratch "$work"
+--tree "$tree" --mutants "$work/missing.tsv"
+--compare "$work/results.tsv"
+EOF
 tree_sums | cmp -s - "$work/before.sums" || fail "a refused run changed the tree"
 
 if [ $failures -ne 0 ]; then
