@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The mutation tool on a tiny tree of its own: each kind of outcome (killed,
-# survived, timed out, did not compile, gone) is told apart, a mutant is found
-# again after its line moved to another file, Ctrl-C in the middle of a
-# mutant leaves both the tree and the scratch copy byte for byte as they
-# were, and bad arguments are refused with the usage line.
-# Arguments: BUILD_DIR SOURCE_DIR.
+# The mutation tool on a tiny tree of its own: each outcome (killed, survived,
+# timed out, did not compile, gone) told apart, a mutant found again after its
+# line moved to another file, the tree and the scratch copy left byte for byte
+# as they were even by Ctrl-C mid-mutant, and bad arguments refused with the usage line.
 set -u
 source_dir=$2
 tool="$source_dir/tools/mutate.py"
@@ -27,13 +25,9 @@ cat >"$tree/tests/check.cpp" <<'EOF'
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
-int sum(int a, int b);
-int count_to(int n);
+int sum(int a, int b), count_to(int n);
 int main() {
-    if (count_to(4) != 5) {
-        if (const char* mark = std::getenv("TINY_HANG_MARK")) std::fclose(std::fopen(mark, "w"));
-        sleep(60);
-    }
+    if (count_to(4) != 5) std::fclose(std::fopen(std::getenv("TINY_HANG_MARK"), "w")), sleep(60);
     return sum(2, 3) == 5 ? 0 : 1;
 }
 EOF
@@ -74,10 +68,7 @@ scratch="$work/scratch"
 TINY_HANG_MARK="$work/hanging" "$python" "$tool" --tree "$tree" --mutants "$work/mutants.tsv" \
   --timeout 60 --scratch "$scratch" >"$work/int.out" 2>&1 &
 pid=$!
-for _ in $(seq 1 300); do
-  [ -e "$work/hanging" ] && break
-  sleep 0.1
-done
+for _ in $(seq 1 300); do [ -e "$work/hanging" ] && break; sleep 0.1; done
 if [ ! -e "$work/hanging" ]; then
   fail "the hanging mutant never ran"
   sed 's/^/    /' "$work/int.out"
