@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Feeds the level converter small broken drawings and checks that each is refused by name and rule, never with a traceback.
+# The level converter: every level's hatching is whole strokes, and small
+# broken drawings are each refused by name and rule, never with a traceback.
 set -u
 source_dir=$2
 python=/usr/bin/python3
@@ -11,6 +12,37 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
+
+# Every stroke of the hatching runs from one edge of the hatched region to
+# another (the outline, the cave or a figure in the ground): none is broken
+# where nothing cuts it.
+"$python" - "$source_dir/tools/levels" <<'PY' || failures=$((failures + 1))
+import sys
+sys.path.insert(0, sys.argv[1])
+from shapely.geometry import Point
+import convert_levels
+
+def loose_ends(level):  # stroke ends off the region's edge (world units): cut there by nothing
+    edge = level.region.boundary
+    return [p for stroke in level.hatching for p in stroke if edge.distance(Point(p)) > 1e-6]
+
+rules, clearances = convert_levels.load_rules(convert_levels.HERE + '/rules.json')
+bad = 0
+for rule in rules:
+    level = convert_levels.build_level(rule, convert_levels.ROOT + '/content/levels', clearances)
+    ends = loose_ends(level)
+    bad += bool(ends)
+    print(f'{rule["name"]}: {len(ends)} stroke ends inside the ground, first at {ends[0]}' if ends
+          else f'ok: {rule["name"]}: {len(level.hatching)} whole strokes')
+# The check sees a stroke cut in two with a gap, as dashes would be.
+(ax, ay), (bx, by) = level.hatching[0]
+cut = lambda t: (ax + (bx - ax) * t, ay + (by - ay) * t)
+level.hatching[0:1] = [((ax, ay), cut(0.4)), (cut(0.6), (bx, by))]
+if len(loose_ends(level)) != 2:
+    bad += 1
+    print('the check does not see a stroke broken in two')
+sys.exit(1 if bad else 0)
+PY
 
 # Two tiny levels: a title jar open by a slot narrower than the body, and a
 # square cave with one gem. Each case below breaks one rule in the cave.
@@ -45,21 +77,22 @@ drawing() {
 EOF
 }
 
-# expect NAME EXIT_STATUS TEXT...: the last run ended so and said every TEXT.
+# run ARGUMENTS...: the converter given them; then expect NAME EXIT_STATUS
+# TEXT...: it ended so, said every TEXT, and when refusing wrote no tables.
+run() {
+  rm -f "$work/out.cpp"
+  "$python" "$converter" "$@" >/dev/null 2>"$work/stderr"
+  status=$?
+}
 expect() {
-  local name=$1 want_status=$2 ok=1
+  local name=$1 want=$2 bad=''
   shift 2
-  [ "$status" -eq "$want_status" ] || { echo "$name: exit status $status, wanted $want_status"; ok=0; }
-  for text in "$@"; do
-    grep -qF -- "$text" "$work/stderr" || { echo "$name: no \"$text\" in the message"; ok=0; }
-  done
-  if grep -q Traceback "$work/stderr"; then echo "$name: traceback"; ok=0; fi
-  if [ "$want_status" -ne 0 ] && [ -e "$work/out.cpp" ]; then echo "$name: wrote tables anyway"; ok=0; fi
-  if [ $ok -eq 0 ]; then
-    sed 's/^/    /' "$work/stderr"
-    failures=$((failures + 1))
-  else
-    echo "ok: $name"
+  [ "$status" -eq "$want" ] || bad+=" exit status $status, wanted $want;"
+  for text in "$@"; do grep -qF -- "$text" "$work/stderr" || bad+=" no \"$text\" in the message;"; done
+  ! grep -q Traceback "$work/stderr" || bad+=" a traceback;"
+  [ "$want" -eq 0 ] || [ ! -e "$work/out.cpp" ] || bad+=" wrote tables anyway;"
+  if [ -z "$bad" ]; then echo "ok: $name"; else
+    echo "FAIL: $name:$bad"; sed 's/^/    /' "$work/stderr"; failures=$((failures + 1))
   fi
 }
 
@@ -78,10 +111,7 @@ convert() {
   drawing "$dir/cave.svg" "$walls" "$start" "$gems" "$ground"
   sed -i -e "$svg" "$dir/cave.svg"
   sed -e "$rules" "$work/rules.good" >"$work/rules.json"
-  rm -f "$work/out.cpp"
-  "$python" "$converter" --rules "$work/rules.json" --sources "$dir" --out "$work/out.cpp" --no-preview \
-    >"$work/stdout" 2>"$work/stderr"
-  status=$?
+  run --rules "$work/rules.json" --sources "$dir" --out "$work/out.cpp" --no-preview
   if [ -z "$rule" ]; then
     expect "$name" 0
   else
@@ -115,16 +145,13 @@ convert ground_on_after_close 'the ground layer must hold exactly one closed out
 convert wall_on_after_close 'walls: run 1 goes on after it is closed' walls='M 0,0 L 3,0 L 3,2 L 0,2 Z l 1,1'
 
 # A wrong option gets the usage line and status 2; rules that cannot be read get a message.
-"$python" "$converter" --bogus >"$work/stdout" 2>"$work/stderr"
-status=$?
+run --bogus
 expect "unknown option" 2 "usage: convert_levels.py"
-"$python" "$converter" --rules "$work/nothing.json" --sources "$work/good" --out "$work/out.cpp" \
-  >"$work/stdout" 2>"$work/stderr"
-status=$?
+run --rules "$work/nothing.json" --sources "$work/good" --out "$work/out.cpp"
 expect "missing rules" 1 "cannot read the rules"
 
 if [ $failures -ne 0 ]; then
-  echo "$failures converter case(s) failed"
+  echo "$failures converter check(s) failed"
   exit 1
 fi
-echo "every broken drawing was refused"
+echo "the hatching is whole strokes and every broken drawing was refused"
