@@ -1,8 +1,7 @@
 // The desktop side of the browser tests: draws a scripted scene with the
 // desktop renderer (OpenGL in a real SDL window) and renders the voice for a
 // list of sound requests made at given samples, as the audio callback does,
-// so the browser's picture and samples can be compared with them (usage in
-// main).
+// so the browser's picture and samples can be compared with them.
 #include <GL/gl.h>
 #include <SDL.h>
 
@@ -31,6 +30,12 @@ int fail(const std::string& what) {
     return 1;
 }
 
+int write_file(const char* path, const char* head, const void* data, size_t size) {
+    FILE* f = fopen(path, "wb");
+    if (f && fputs(head, f) >= 0 && fwrite(data, 1, size, f) == size && fclose(f) == 0) return 0;
+    return fail(std::string("cannot write ") + path);
+}
+
 int picture(char** argv) {
     std::vector<solver::FrameInput> inputs;
     std::string error;
@@ -54,16 +59,13 @@ int picture(char** argv) {
     play_scripted_frames(run, flat.data(), frames);
     const Vec2 pointer(strtof(argv[3], nullptr), strtof(argv[4], nullptr));
     render_frame(run.flow, run.level, run.ball, pointer, false);
-    std::vector<unsigned char> rgb(width * height * 3);
+    std::vector<unsigned char> rgb(width * height * 3);  // top row first
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-
-    FILE* out = fopen(argv[5], "wb");
-    if (out == nullptr) return fail(std::string("cannot write ") + argv[5]);
-    fprintf(out, "P6\n%d %d\n255\n", width, height);
-    for (int y = height - 1; y >= 0; --y) fwrite(&rgb[y * width * 3], 1, width * 3, out);
-    return fclose(out) == 0 ? 0 : 1;
+    for (int y = 0; y < height; ++y) {
+        glReadPixels(0, height - 1 - y, width, 1, GL_RGB, GL_UNSIGNED_BYTE, &rgb[y * width * 3]);
+    }
+    return write_file(argv[5], "P6\n640 480\n255\n", rgb.data(), rgb.size());
 }
 
 int voice(int argc, char** argv) {
@@ -80,24 +82,17 @@ int voice(int argc, char** argv) {
     };
     for (int i = 2; i + 3 < argc; i += 4) {
         const int at = atoi(argv[i]);
-        SoundProgram program = nullptr;
-        for (int k = 0; k < sound_program_count; ++k) {
-            if (strcmp(sound_programs[k].name, argv[i + 1]) == 0) {
-                program = sound_programs[k].program;
-            }
-        }
-        if (program == nullptr || at < done || at > samples) {
+        const NamedSoundProgram* end = sound_programs + sound_program_count;
+        const NamedSoundProgram* named = sound_programs;
+        while (named < end && strcmp(named->name, argv[i + 1]) != 0) ++named;
+        if (named == end || at < done || at > samples) {
             return fail(std::string("bad request at ") + argv[i] + " of " + argv[i + 1]);
         }
         render_to(at);
-        play_sound(program, strtof(argv[i + 2], nullptr), atoi(argv[i + 3]) != 0);
+        play_sound(named->program, strtof(argv[i + 2], nullptr), atoi(argv[i + 3]) != 0);
     }
     render_to(samples);
-    FILE* f = fopen(argv[1], "wb");
-    if (f == nullptr || fwrite(out.data(), 2, out.size(), f) != out.size() || fclose(f) != 0) {
-        return fail(std::string("cannot write ") + argv[1]);
-    }
-    return 0;
+    return write_file(argv[1], "", out.data(), out.size() * 2);
 }
 
 }  // namespace
