@@ -9,10 +9,7 @@ mkdir -p "$scratch"/{app,content,physics,sound}
 printf '#include "physics/vec2.h"\n#include "app/globals.h"\n' > "$scratch/physics/x.h"
 printf '#include "content/level.h"\n' > "$scratch/sound/y.cpp"
 printf '#include "app/x.h"\n#include "physics/x.h"\n' > "$scratch/content/z.cpp"
-if out=$(bash "$src/tools/include_order.sh" "$scratch" 2>&1); then
-  echo "a physics/ include of app/ passed the check" >&2
-  exit 1
-fi
+out=$(bash "$src/tools/include_order.sh" "$scratch" 2>&1) && { echo "a physics/ include of app/ passed the check" >&2; exit 1; }
 expected="content/z.cpp:1: content/ includes app/
 physics/x.h:2: physics/ includes app/
 sound/y.cpp:1: sound/ includes content/"

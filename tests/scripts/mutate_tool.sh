@@ -45,9 +45,7 @@ M4|app/calc.cpp|3|39|arith|*|* no_such_name *|int unchecked_scale(int a) { retur
 M5|app/calc.cpp|4|1|drop|x = 1;||x = 1;
 EOF
 TINY_HANG_MARK="$work/unused" "$python" "$tool" --tree "$tree" --mutants "$work/mutants.tsv" \
-  --timeout 5 --results "$work/results.tsv" >"$work/run.out" 2>&1
-status=$?
-[ $status -eq 0 ] || fail "the run ended with status $status"
+  --timeout 5 --results "$work/results.tsv" >"$work/run.out" 2>&1 || fail "the run ended with status $?"
 for want in M1:killed M2:survived M3:timeout M4:no-compile M5:gone; do
   got=$(awk -F'\t' -v id="${want%%:*}" '$1 == id { print $9 }' "$work/results.tsv")
   [ "$got" = "${want#*:}" ] || fail "${want%%:*} is '$got', not ${want#*:}"
@@ -69,10 +67,7 @@ TINY_HANG_MARK="$work/hanging" "$python" "$tool" --tree "$tree" --mutants "$work
   --timeout 60 --scratch "$scratch" >"$work/int.out" 2>&1 &
 pid=$!
 for _ in $(seq 1 300); do [ -e "$work/hanging" ] && break; sleep 0.1; done
-if [ ! -e "$work/hanging" ]; then
-  fail "the hanging mutant never ran"
-  sed 's/^/    /' "$work/int.out"
-fi
+[ -e "$work/hanging" ] || { fail "the hanging mutant never ran"; sed 's/^/    /' "$work/int.out"; }
 grep -q "n - 1" "$scratch/content/count.cpp" || fail "the scratch copy did not hold the mutant while it ran"
 kill -INT $pid
 wait $pid
