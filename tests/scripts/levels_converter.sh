@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The level converter: every level's hatching is whole strokes, and small
-# broken drawings are each refused by name and rule, never with a traceback.
+# The level converter: the committed tables are what the drawings convert to
+# today, every level's hatching is whole strokes, and small broken drawings are
+# each refused by name and rule, never with a traceback.
 set -u
 source_dir=$2
 python=/usr/bin/python3
@@ -141,6 +142,14 @@ convert tiny_ground 'line count:' ground='M -2,-1 L 5,-1 L 5,2.2 L 4,4 L 3.9,2.1
 convert two_starts 'exactly one marker, not 2' start='0.8,0.8 1,1'
 convert ground_on_after_close 'the ground layer must hold exactly one closed outline' ground='M -2,-1 L 5,-1 L 4,4 L -1,4 Z L 0,-3'
 convert wall_on_after_close 'walls: run 1 goes on after it is closed' walls='M 0,0 L 3,0 L 3,2 L 0,2 Z l 1,1'
+
+# The real drawings convert to the committed tables.
+run --no-preview --out "$work/out.cpp"
+expect "the real drawings convert" 0
+if ! cmp -s "$source_dir/content/levels_gen.cpp" "$work/out.cpp"; then
+  diff -u "$source_dir/content/levels_gen.cpp" "$work/out.cpp" | head -40
+  echo "FAIL: content/levels_gen.cpp is stale: run /usr/bin/python3 tools/levels/convert_levels.py"; failures=$((failures + 1))
+fi
 
 # A wrong option gets the usage line and status 2; rules that cannot be read get a message.
 run --bogus
