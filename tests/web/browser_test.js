@@ -106,14 +106,11 @@ const newsText = (page) => page.waitForSelector('#news:not([hidden])', { timeout
   .then((news) => news.evaluate((n) => n.textContent));
 
 // Lit pixels (green at 40 or more, as the desktop window tests count them) in
-// each HUD box of the 640 x 480 canvas (app/hud.cpp; cells of 20 pixels),
-// copied right after the game has drawn a frame (its frame callback was queued
-// before this one).
-const hud = {
-  hi: [10, 10, 90, 30], score: [410, 10, 630, 30],
-  gems: [10, 448, 70, 468], clock: [280, 448, 360, 468], pressStart: [210, 290, 430, 310],
-};
-const litCounts = (page, names) => page.evaluate((boxes) => new Promise((done) => requestAnimationFrame(() => {
+// the title's hi score, score and "press start" boxes of the 640 x 480 canvas
+// (app/hud.cpp; cells of 20 pixels), copied right after the game has drawn a
+// frame (its frame callback was queued before this one). In play the HUD is
+// part of the picture compared with the desktop's.
+const titleLitCounts = (page) => page.evaluate((boxes) => new Promise((done) => requestAnimationFrame(() => {
   const c = Module.canvas;
   const g = Object.assign(document.createElement('canvas'), { width: c.width, height: c.height }).getContext('2d');
   g.drawImage(c, 0, 0);
@@ -123,14 +120,14 @@ const litCounts = (page, names) => page.evaluate((boxes) => new Promise((done) =
     for (let y = y0; y <= y1; ++y) for (let x = x0; x <= x1; ++x) n += d[(y * c.width + x) * 4 + 1] >= 40;
     return n;
   }));
-})), names.map((n) => hud[n]));
+})), [[10, 10, 90, 30], [410, 10, 630, 30], [210, 290, 430, 310]]);
 
 test('the title, a click into level 1, the controls and Escape', { timeout: 300000 }, async () => {
   const { page, errors } = await open('?windowed&width=640&height=480', { watch: true });
   let hi, score, press;  // "press start" blinks: half of every second
   for (let i = 0; i < 40 && !press; ++i) {
     if (i) await sleep(50);
-    [hi, score, press] = await litCounts(page, ['hi', 'score', 'pressStart']);
+    [hi, score, press] = await titleLitCounts(page);
   }
   assert.ok(press > 0, 'press start never showed');
   assert.ok(hi > 20 && score > 20, `hi ${hi}, score ${score} lit pixels`);
@@ -138,8 +135,6 @@ test('the title, a click into level 1, the controls and Escape', { timeout: 3000
   await page.mouse.click(400, 300);
   await until(page, 'level 1 in play', (s) => s.state === 1 && s.level === 0);
   assert.equal(await page.evaluate(() => SDL.audioContext.state), 'running');
-  const [gems, clock] = await litCounts(page, ['gems', 'clock']);
-  assert.ok(gems > 20 && clock > 20, `gems ${gems}, clock ${clock} lit pixels`);
 
   for (const paused of [1, 0]) {
     await page.keyboard.press('p');
