@@ -1,8 +1,7 @@
-// Properties of the levels as played (the body left alone takes no gem) and
-// the level state's loads. What each drawing must hold (counts, runs of
-// walls, start and gems in the cave and clear of the walls) is the level
-// converter's rule file: it refuses a drawing that breaks it, and the
-// fresh-tables script ties the committed tables to the converter's output.
+// The levels as played (the body left alone takes no gem) and the level
+// state's loads. What each drawing must hold (counts, runs of walls, start and
+// gems in the cave and clear of the walls) is the level converter's rule
+// file, and script.levels_converter ties the tables to the converter.
 #include <gtest/gtest.h>
 
 #include <cmath>

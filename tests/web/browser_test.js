@@ -10,7 +10,7 @@ const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
 const { execFileSync } = require('node:child_process');
-const puppeteer = require('puppeteer-core');
+const chromium = require('../../tools/chromium.js');
 
 const { GRAPNEL_WEB_BUILD: build, GRAPNEL_WEB_REF: ref, GRAPNEL_DESKTOP_REF: desktopRef } = process.env;
 
@@ -40,12 +40,7 @@ before(async () => {
   server = http.createServer(serve);
   await new Promise((ok) => server.listen(0, '127.0.0.1', ok));
   base = `http://127.0.0.1:${server.address().port}/`;
-  browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true,
-    userDataDir: path.join(scratch, 'profile'),
-    args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  browser = await chromium.launch(path.join(scratch, 'profile'));
 });
 after(async () => {
   await browser?.close();
