@@ -1,7 +1,5 @@
-// The body: one frame from a given state (aim, gravity and stalls, the rope's
-// states and pull, gems, frozen input, a zero time step) and a reset after
-// it, and the swept move with its bounce, impact sound and five sweeps.
-// (Runs of stalls on the real levels are the soak test's.)
+// The body: one frame from a given state and a reset after it, and the swept move with its
+// bounces and impact sounds. (Runs of stalls on the real levels are the soak test's.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,12 +27,10 @@ void expect_near(Vec2 got, Vec2 want, const char* what) {
         << what << " (" << got.x << ", " << got.y << ") instead of (" << want.x << ", " << want.y << ")";
 }
 
-// From pos and vel with the rope in its state (a flying hook moves along
-// (1, 0), the aim is straight up), one update: the rope, position, velocity
-// and hook after it, the sounds (all at full volume, unlocked) and the gems left.
+// One update from pos, vel and the rope's state (a flying hook moves along (1, 0), the aim is straight
+// up): the rope, position, velocity and hook after it, the sounds (all full volume, unlocked), gems left.
 struct FrameCase {
-    const char* name;
-    Vec2 pos, vel; RopeState rope; Vec2 hook; ControlInput in; float dt;
+    const char* name; Vec2 pos, vel; RopeState rope; Vec2 hook; ControlInput in; float dt;
     RopeState want_rope; Vec2 want_pos, want_vel, want_hook; std::vector<SoundProgram> sounds;
     std::vector<Segment> walls = {}; std::vector<Vec2> gems = {}; int gems_left = 0;
 };
@@ -116,12 +112,11 @@ TEST(BallFrame, OneUpdateFromAGivenState) {
     }
 }
 
-// The swept move between a floor and a ceiling 1 apart (bounce factor 1.5 on
-// the normal part): the rest of the motion goes on after a bounce, and
-// without a contact the body moves from its own centre, not the sweep's
-// depenetrated one. An impact above 0.1 (a double, below the f32 0.1) sounds
-// at speed / 4, at most 1. From 64 the body bounces 64 -> -32 -> 16 -> -8 ->
-// 4 -> -2: the fifth contact ends the frame with motion still to go.
+// The swept move between a floor and a ceiling 1 apart (bounce factor 1.5 on the normal part):
+// the rest of the motion goes on after a bounce; without a contact the body moves from its own
+// centre, not the sweep's depenetrated one. An impact above 0.1 (a double, below the f32 0.1)
+// sounds at speed / 4, at most 1. From 64 the body bounces 64 -> -32 -> 16 -> -8 -> 4 -> -2:
+// the fifth contact ends the frame with motion still to go.
 TEST(BallMove, BouncesStopsSlidesAndSounds) {
     // The bounces after a move of dt at depth, each sounding at volume.
     const struct { const char* name; Vec2 pos, vel; float dt; int depth; Vec2 want_pos, want_vel; int bounces; float volume; } cases[] = {

@@ -1,8 +1,6 @@
-// The level's scans, which pass over walls out of reach, bit for bit against
-// the plain scans over the level's walls on every level (level 4 has walls of
-// no length): random queries beside walls (grazing them, paths along a wall's
-// line beyond its end, tiny and huge motions, radii beyond the bound, values
-// that are not numbers, bodies far away) and two bodies in random play.
+// The level's scans, which pass over walls out of reach, bit for bit against the plain scans on every
+// level (level 4 has walls of no length): random queries beside walls (grazing them, along a wall's line
+// beyond its end, tiny and huge motions and radii, odd values, far away) and two bodies in random play.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,12 +17,9 @@ namespace {
 
 constexpr int rounds = 20000;  // per level
 
-// Bit for bit, except that any NaN matches any NaN: the sign and payload of a
-// NaN made from infinities depend on the order the compiler gives the
-// operands (GCC 14 and GCC 12 differ), not on which walls a scan visited.
-bool same(float a, float b) {
-    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
-}
+// Bit for bit, but any NaN matches any NaN: a NaN made from infinities takes its sign and payload
+// from the operand order the compiler picks (GCC 14 and 12 differ), not from the walls a scan visited.
+bool same(float a, float b) { return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0; }
 bool same(Vec2 a, Vec2 b) { return same(a.x, b.x) && same(a.y, b.y); }
 
 struct Dice {
@@ -55,8 +50,7 @@ struct Side {
     }
 };
 
-// Each query both ways, outputs starting as one pattern so that "left alone"
-// is compared too; returns whether the plain scan hit.
+// Each query both ways, outputs starting as one pattern so "left alone" is compared too; true if the plain scan hit.
 bool scans_match(const LevelState& level, Circle c, Vec2 motion, Segment path) {
     const Segment* walls = level.data->segments;
     const int32_t count = level.data->segment_count;
@@ -104,10 +98,8 @@ TEST_P(Identity, QueriesAndPlayMatchThePlainScans) {
         const Vec2 c(dice.odd(at.x), dice.odd(at.y)), motion(dice.odd(heading.x * speed), dice.odd(heading.y * speed));
         hits += scans_match(culled, Circle(c, dice.odd(dice.chance(0.8) ? body_radius : dice.in(0, 1.5f))), motion,
                             Segment(c, c + motion * 8.0f));
-        // A body's rim sliding on the wall's line behind the wall's end, its
-        // path ending within a few millionths of the line: there the plain
-        // scan's rounding can report a crossing of a wall far from the path
-        // or the body.
+        // A rim sliding on the wall's line behind its end, the path ending within a few millionths
+        // of the line: there the plain scan's rounding can report a crossing far from path and body.
         const float back = dice.in(0.1f, 3.0f);
         const Vec2 end = w.s.a - w.t * back + w.m * dice.in(-1e-6f, 1e-6f);
         const Vec2 from = end - w.t * dice.in(0.005f, dice.chance(0.5) ? 0.5f : 5.0f) + w.m * dice.in(-1e-6f, 1e-6f);
@@ -118,9 +110,8 @@ TEST_P(Identity, QueriesAndPlayMatchThePlainScans) {
         far_paths += path_hits_segments(Segment(from, end), &w.s, 1, hit) && length(hit - w.s.a) > 0.05f;
         far_sweeps += back > 0.3f && sweep_circle(rim, end - from, &w.s, 1, hit, normal, dist);
 
-        // Two bodies, one on each kind of scan, under the same random controls
-        // and time steps, now and then thrown beside a wall (sliding along it
-        // or not, far away, with a rope): every field and gem must match.
+        // Two bodies, one on each kind of scan, under the same random controls and steps, now and then
+        // thrown beside a wall (sliding along it or not, far away, with a rope): every field and gem match.
         const float steps[] = {0.0f, 1.0f / 120, 1.0f / 60, 1.0f / 30, dice.in(0.0f, dice.chance(0.05) ? 6.0f : 0.3f)};
         const float dt = steps[dice.chance(0.05) ? 4 : dice.rng() % 4];
         if (dice.chance(0.1)) in.aim = Vec2(dice.in(-2, 2), dice.in(-2, 2));
@@ -160,8 +151,7 @@ TEST_P(Identity, QueriesAndPlayMatchThePlainScans) {
     EXPECT_GT(sounds.count(snd_bounce), rounds / 40);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllLevels, Identity,
-                         ::testing::Values(&title_level, &level_table[0], &level_table[1],
-                                           &level_table[2], &level_table[3], &level_table[4]));
+INSTANTIATE_TEST_SUITE_P(AllLevels, Identity, ::testing::Values(&title_level, &level_table[0], &level_table[1],
+                                                                &level_table[2], &level_table[3], &level_table[4]));
 
 }  // namespace

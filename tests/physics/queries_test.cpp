@@ -1,6 +1,5 @@
-// The collision queries on hand-made walls: contacts, ties, touching cases,
-// degenerate walls and paths, and the choices for undefined directions. An
-// output is never written without a contact.
+// The collision queries on hand-made walls: contacts, ties, touching cases, degenerate walls and
+// paths, and the choices for undefined directions. An output is never written without a contact.
 #include "physics/queries.h"
 
 #include <gtest/gtest.h>
@@ -38,15 +37,13 @@ TEST(SweepCircle, ContactsTiesAndDegenerateCases) {
          0.375f, Vec2(0, 0.375f), Vec2(0, -1)},
         {"tie: face first", Vec2(0, 0), 1.25f, Vec2(0, 4), {face, post}, true, 1.75f, Vec2(0, 1.75f), Vec2(0, -1)},
         {"tie: post first", Vec2(0, 0), 1.25f, Vec2(0, 4), {post, face}, true, 1.75f, Vec2(0, 1.75f), Vec2(-0.6f, -0.8f)},
-        // 0.05 from the wall: the sweep starts from the centre pushed
-        // (p + 0.0001) / 2 away, here along the wall without touching it.
+        // 0.05 from the wall: the sweep starts from the centre pushed (p + 0.0001) / 2 away, here along the wall.
         {"from the depenetrated centre", Vec2(0, 0.45f), 0.125f, Vec2(0.5f, 0), {floor_wall}, false, 0.5f,
          Vec2(0.5f, 0.45f - (0.075f + 0.0001f) / 2), Vec2()},
         {"zero motion touching", Vec2(0, 0.375f), 0.125f, Vec2(0, 0), {floor_wall}, false, 0, Vec2(NAN, 0), Vec2()},
         {"zero motion deep", Vec2(0, 0.45f), 0.125f, Vec2(0, 0), {floor_wall}, false, 0, Vec2(NAN, 0), Vec2()},
         {"zero motion on it", Vec2(0, 0.5f), 0.125f, Vec2(0, 0), {floor_wall}, false, 0, Vec2(NAN, 0), Vec2()},
-        // No direction from the contact to a centre on the wall: the circle
-        // stops where it is and is turned back against its motion.
+        // No direction from the contact to a centre on the wall: it stops and is turned back against its motion.
         {"centre on the wall", Vec2(0, 0.5f), 0.125f, Vec2(0.3f, 0.4f), {floor_wall}, true, 0, Vec2(0, 0.5f),
          Vec2(-0.6f, -0.8f)},
         {"from on a zero-length wall", Vec2(0.25f, 0.5f), 0.125f, Vec2(0, 1), {point_wall}, false, 1,
@@ -69,9 +66,9 @@ TEST(SweepCircle, ContactsTiesAndDegenerateCases) {
     }
 }
 
-// Depenetration splits the overlap between a push and a shrink, and leaves a
-// centre on the wall (no direction to go) bit for bit alone; the circle
-// overlaps a wall it touches, not one a hair beyond, and nothing of no length.
+// Depenetration splits the overlap between a push and a shrink, and leaves a centre on the wall (no
+// direction to go) bit for bit alone; a circle overlaps a wall it touches, not one a hair beyond, nor
+// one of no length.
 TEST(CircleOverlapsSegment, TouchingCountsAndBeyondDoesNot) {
     const struct { Vec2 center; Segment wall; Vec2 pushed; float radius; } pushes[] = {
         {Vec2(0, 0.45f), floor_wall, Vec2(0, 0.4125f), 0.0875f},
@@ -102,8 +99,7 @@ TEST(CircleOverlapsSegment, TouchingCountsAndBeyondDoesNot) {
 
 struct LineCase { const char* name; Segment line; bool hit; Vec2 point; std::vector<Segment> walls = {floor_wall}; };
 
-// Paths against walls (the first crossing in array order wins), and rays
-// into the unit circle at the origin.
+// Paths against walls (the first crossing in array order wins), and rays into the unit circle at the origin.
 TEST(PathHitsSegments, EndsStartsTiesMissesAndDegenerates) {
     const LineCase paths[] = {
         {"crosses", Segment(Vec2(0.5f, 0), Vec2(0.5f, 1)), true, Vec2(0.5f, 0.5f)},
@@ -116,17 +112,14 @@ TEST(PathHitsSegments, EndsStartsTiesMissesAndDegenerates) {
         {"along the wall's line onto it", Segment(Vec2(-3, 0.5f), Vec2(0, 0.5f)), false, Vec2()},
         {"first in the array, not the nearest", Segment(Vec2(0, 0), Vec2(4, 0)), true, Vec2(3, 0),
          {Segment(Vec2(3, -1), Vec2(3, 1)), Segment(Vec2(1, -1), Vec2(1, 1))}},
-        // Along one wall's line: that wall is skipped, the next of the run is
-        // found at the corner.
+        // Along one wall's line: that wall is skipped, the next of the run is found at the corner.
         {"along a wall into the next", Segment(Vec2(0, 0.5f), Vec2(2, 0.5f)), true, Vec2(1, 0.5f),
          {floor_wall, Segment(Vec2(1, 0.5f), Vec2(1, -1))}},
-        // Ends 1e-24 and 2e-24 to the same side: the f32 product of the sides
-        // underflows to zero, yet they do not lie on opposite sides.
+        // Ends 1e-24 and 2e-24 to one side: their f32 product underflows to zero, yet they are not apart.
         {"tiny sides of one sign", Segment(Vec2(0.1f, 2e-24f), Vec2(0.2f, 1e-24f)), false, Vec2(),
          {Segment(Vec2(-1, 0), Vec2(1, 0))}},
         {"across a zero-length wall", Segment(Vec2(0.25f, 0), Vec2(0.25f, 1)), false, Vec2(), {point_wall}},
-        // Found by fuzzing: a wall whose squared length underflows in f32 has
-        // no normal; a hook path across it must not come back with a NaN.
+        // Found by fuzzing: a wall whose squared length underflows in f32 has no normal; no NaN may come back.
         {"across a wall too short for a normal", Segment(Vec2(1e-6f, 0.125f), Vec2(0, 0)), false, Vec2(),
          {Segment(Vec2(1e-34f, 3.7e-34f), Vec2(3.7e-34f, 0.0f))}},
     };

@@ -1,5 +1,4 @@
-// Test helper: records every play_sound request while alive, on a voice of
-// its own so play_sound has somewhere to go.
+// Test helper: records every play_sound request while alive (its own voice gives them somewhere to go).
 #pragma once
 
 #include <algorithm>
@@ -8,11 +7,7 @@
 #include "sound/synth.h"
 #include "sound/voice.h"
 
-struct SoundRequest {
-    SoundProgram program;
-    float volume;
-    bool lock;
-};
+struct SoundRequest { SoundProgram program; float volume; bool lock; };
 
 class SoundLog {
 public:

@@ -1,5 +1,4 @@
-// Test helper: a level record built from walls, gems and a start given by the
-// test, loaded into its own level state.
+// Test helper: a level record of the test's walls, gems and start, loaded into its own level state.
 #pragma once
 
 #include <vector>
