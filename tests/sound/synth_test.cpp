@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -22,7 +21,7 @@ namespace {
 
 // Truncation toward zero inside the range, saturation beyond it.
 TEST(SampleOutput, ConversionTruncatesAndSaturates) {
-    const float inf = std::numeric_limits<float>::infinity();
+    const float inf = HUGE_VALF;
     const struct { float sample; int16_t slot; } cases[] = {
         {1.0f, 32767},      {-1.0f, -32767},   {0.99999f, 32766}, {-0.5f, -16383},  {0.5f, 16383},
         {0.0f, 0},          {0.00002f, 0},     {-0.00004f, -1},   {1.00001f, 32767}, {1e30f, 32767},
@@ -32,9 +31,8 @@ TEST(SampleOutput, ConversionTruncatesAndSaturates) {
     for (const auto& c : cases) EXPECT_EQ(sample_to_s16(c.sample), c.slot) << c.sample;
 }
 
-// Fills len bytes (and guard bytes beyond) from a renderer that gives slot k
-// the value 37k - 9000, and checks the runs it was asked for and every byte:
-// an odd last byte is left alone, and nothing is written past a run.
+// Fills len bytes (and guard bytes beyond) from a renderer that gives slot k the value 37k - 9000,
+// and checks the runs asked for and every byte: an odd last byte is left alone, nothing past a run.
 TEST(SampleOutput, StreamIsFilledInRunsOfAtMost256LittleEndian) {
     const struct { int len; std::vector<int32_t> runs; } cases[] = {
         {1024, {256, 256}}, {601, {256, 44}}, {2, {1}}, {1, {}}, {-4, {}}, {1538, {256, 256, 256, 1}}};
@@ -59,8 +57,7 @@ TEST(SampleOutput, StreamIsFilledInRunsOfAtMost256LittleEndian) {
     }
 }
 
-// No device is open here: SDL's audio lock is then a no-op, and the test
-// renders the voice itself, sample-exact.
+// No device is open here: SDL's audio lock is then a no-op, and the test renders the voice itself.
 TEST(PlaySound, UnlockedIsReplacedLockedHoldsUntilEndHasBeenCurrentForATick) {
     {
         SoundVoice voice;
@@ -74,14 +71,12 @@ TEST(PlaySound, UnlockedIsReplacedLockedHoldsUntilEndHasBeenCurrentForATick) {
         play_sound(snd_rope_catch, 0.5f, false);
         expect_voice(snd_rope_catch, 0.5f, false);
         voice.render(out.data(), 100);
-        // A locking request replaces an unlocked program; while locked, every
-        // request, locking or not, is dropped with its volume.
+        // A locking request replaces an unlocked program; while locked, any request is dropped with its volume.
         play_sound(snd_gem, 0.75f, true);
         play_sound(snd_bounce, 0.25f, false);
         play_sound(snd_time_up, 0.5f, true);
         expect_voice(snd_gem, 0.75f, true);
-        // snd_gem: 20 frames; End is current after the rest of the tick and
-        // 19 more, and still locked through the whole End tick.
+        // snd_gem: 20 frames; End is current after the rest of the tick and 19 more, locked through its tick.
         voice.render(out.data(), sound_tick_samples - 101 + 20 * sound_tick_samples);
         play_sound(snd_bounce, 0.5f, false);
         expect_voice(snd_gem + 20, 0.75f, true);
@@ -93,8 +88,7 @@ TEST(PlaySound, UnlockedIsReplacedLockedHoldsUntilEndHasBeenCurrentForATick) {
     play_sound(snd_gem, 1.0f, true);  // with no voice nothing happens
 }
 
-// How many samples the voice has rendered, read from its noise generator,
-// which steps once per sample from seed 0.
+// How many samples the voice has rendered, read from its noise generator (one step a sample from seed 0).
 int64_t rendered(Synth& synth) {
     SDL_LockAudio();
     const uint32_t seed = synth.voice.seed;
@@ -104,12 +98,10 @@ int64_t rendered(Synth& synth) {
     return count;
 }
 
-// The real callback on SDL's audio thread through the disk driver, 20 ms a
-// buffer: the file holds SDL's silence while the device starts (whole
-// buffers of 512), then every voice sample in order, one per 16-bit slot, a
-// request taking effect at a buffer boundary. Then, at full speed, the sound
-// owner made and released while its callback runs: under a sanitizer a
-// callback still running on a freed Synth is an error.
+// The real callback on SDL's audio thread through the disk driver, 20 ms a buffer: the file holds SDL's
+// silence while the device starts (whole buffers of 512), then every voice sample in order, one per
+// 16-bit slot, a request taking effect at a buffer boundary. Then, at full speed, the sound owner made
+// and released while its callback runs (a sanitizer catches a callback still running on a freed Synth).
 TEST(DiskAudio, FileHoldsEveryVoiceSampleOnePerSlotAndShutdownWaitsForTheCallback) {
     char dir[] = "/tmp/grapnel-disk-audio-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
@@ -156,9 +148,8 @@ TEST(DiskAudio, FileHoldsEveryVoiceSampleOnePerSlotAndShutdownWaitsForTheCallbac
 
     ASSERT_TRUE(ran);
     EXPECT_TRUE(odd_buffer_count_seen);
-    // The compatibility library opens its device in stereo and copies each
-    // slot to both channels: there every other slot is kept. Through SDL 2
-    // a float conversion can take one unit off large magnitudes.
+    // The compatibility library opens its device in stereo and copies each slot to both channels: there
+    // every other slot is kept. Through SDL 2 a float conversion can take one unit off large magnitudes.
     const size_t stride = sdl_is_compat_library() ? 2 : 1;
     const int tolerance = sdl_is_compat_library() ? 1 : 0;
     std::vector<int16_t> file;

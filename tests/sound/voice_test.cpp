@@ -1,5 +1,4 @@
-// The synthesizer voice: the worked examples of its oscillators, and every
-// program of the sound catalogue rendered and pinned by a hash.
+// The synthesizer voice: the worked examples of its oscillators, and every program pinned by a hash.
 #include "sound/voice.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +12,6 @@
 namespace {
 
 constexpr float eighth = 0.125f;  // phase step: eight samples per oscillator cycle
-const SoundFrame end_frame{End, 0, 0, 0, 0, 0};
 
 std::vector<float> render(SoundVoice& voice, int32_t count, int32_t run = 1 << 30) {
     std::vector<float> out(static_cast<size_t>(count), 12345.0f);
@@ -21,9 +19,8 @@ std::vector<float> render(SoundVoice& voice, int32_t count, int32_t run = 1 << 3
     return out;
 }
 
-// With filter 1 the output is the oscillator one sample late, so each case
-// reads the oscillator's cycle (phases 0, 1/8, ... 7/8, the phase wrapping
-// on reaching 1) directly.
+// With filter 1 the output is the oscillator one sample late, so each case reads the oscillator's
+// cycle (phases 0, 1/8, ... 7/8, the phase wrapping on reaching 1) directly.
 TEST(SoundVoice, OscillatorCycles) {
     const struct { uint32_t wave; float shape, amplitude, volume; float cycle[8]; } cases[] = {
         {Pulse, 0.5f, 1, 1, {1, 1, 1, 1, -1, -1, -1, -1}},
@@ -35,7 +32,7 @@ TEST(SoundVoice, OscillatorCycles) {
         {Pulse, 0.5f, 0.5f, 0.25f, {0.125f, 0.125f, 0.125f, 0.125f, -0.125f, -0.125f, -0.125f, -0.125f}},
     };
     for (const auto& c : cases) {
-        const SoundFrame program[] = {{c.wave, eighth, c.amplitude, c.shape, 0, 1}, end_frame};
+        const SoundFrame program[] = {{c.wave, eighth, c.amplitude, c.shape, 0, 1}, {End, 0, 0, 0, 0, 0}};
         SoundVoice voice;
         voice.frame = program;
         voice.samples_left = sound_tick_samples;  // mid-tick: no boundary is crossed
