@@ -14,8 +14,6 @@ class FuzzInput {
 public:
     FuzzInput(const uint8_t* data, size_t size) : p(data), end(data + size) {}
 
-    bool empty() const { return p == end; }
-
     uint8_t byte() { return p < end ? *p++ : 0; }
 
     // bounded: finite and within +-max_coordinate, where no product of two
@@ -24,9 +22,8 @@ public:
         const uint8_t selector = byte();
         float v;
         if (selector < 64) {
-            static const float palette[] = {0.0f, 1.0f, -1.0f, 0.5f, 0.125f, 0.1251f, 0.0001f,
-                                            1e-6f, -0.125f, 2.2f, 0.3f, 3.0f, -3.0f, 1e-30f,
-                                            0.25f, 100.0f};
+            static const float palette[] = {0.0f, 1.0f, -1.0f, 0.5f, 0.125f, 0.1251f, 0.0001f, 1e-6f,
+                                            -0.125f, 2.2f, 0.3f, 3.0f, -3.0f, 1e-30f, 0.25f, 100.0f};
             v = selector < 48 ? palette[selector % 16] : last[selector % 4];
         } else {
             uint8_t raw[4] = {byte(), byte(), byte(), byte()};

@@ -1,9 +1,7 @@
-// Fuzz target for the command-line scan: any list of arguments, built from
-// the fuzz bytes with every string and the list itself in heap blocks of
-// exactly their size, so that a read past an argument's end or past the
-// last argument is caught by AddressSanitizer. The scan must not crash, must
-// report exactly the arguments it does not take, and take the rest as the
-// game's three options.
+// Fuzz target for the command-line scan: any list of arguments from the fuzz bytes, every string and
+// the list itself in heap blocks of exactly their size, so that AddressSanitizer catches a read past an
+// argument's end or past the last argument. The scan must not crash, must report exactly the arguments
+// it does not take, and take the rest as the game's three options.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,17 +26,13 @@ const char* const words[] = {"--width", "--height", "--windowed", "640", "-1", "
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // Arguments: a byte below 8 names a common word (or ends a raw one), the
-    // other bytes make up raw arguments.
+    // Arguments: a byte below 8 names a common word (or ends a raw one), the other bytes make up raw ones.
     std::vector<char*> args;
     args.push_back(strdup("grapnel"));
     std::vector<char> raw;
     auto finish_raw = [&]() {
         if (raw.empty()) return;
-        char* s = static_cast<char*>(std::malloc(raw.size() + 1));
-        std::memcpy(s, raw.data(), raw.size());
-        s[raw.size()] = '\0';
-        args.push_back(s);
+        args.push_back(strndup(raw.data(), raw.size()));  // no byte is 0: a block of exactly size + 1
         raw.clear();
     };
     for (size_t i = 0; i < size && args.size() < max_arguments; ++i) {
@@ -62,9 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Options options = scan_options(argc, argv, errors);
     std::fclose(errors);
 
-    // What the scan must have done, worked out independently: a value
-    // follows --width or --height whatever it says; an option at the very
-    // end has no value and is unknown like any other stray argument.
+    // What the scan must have done, worked out independently: a value follows --width or --height
+    // whatever it says; an option at the very end has no value and is unknown like any stray argument.
     Options expected;
     std::string expected_report;
     for (int i = 1; i < argc; ++i) {

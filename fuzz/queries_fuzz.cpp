@@ -1,8 +1,6 @@
-// Fuzz target for the collision queries: arbitrary walls, circles, paths,
-// rays and motions, finite or not. Nothing may crash or misbehave under the
-// sanitizers; with finite, moderate inputs every value the rules promise
-// (a stop distance, a contact normal, a crossing point, a pushed circle)
-// must be a number.
+// Fuzz target for the collision queries: arbitrary walls, circles, paths, rays and motions, finite or
+// not. Nothing may crash or misbehave under the sanitizers; with finite, moderate inputs every value the
+// rules promise (a stop distance, a contact normal, a crossing point, a pushed circle) must be a number.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -40,7 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Vec2 motion = in.vec(bounded);
     const Vec2 far = in.vec(bounded);
 
-    // Circle against each wall.
     for (int32_t i = 0; i < count; ++i) {
         Vec2 q(0.0f, 0.0f);
         if (circle_overlaps_segment(Circle(centre, radius), walls[i], q) && bounded && !finite(q)) {
@@ -56,34 +53,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (pushed.radius > radius) broken("depenetrate grew the circle");
     }
 
-    // A point's path against the walls.
     Vec2 hit(0.0f, 0.0f);
     if (path_hits_segments(Segment(centre, far), walls, count, hit) && bounded && !finite(hit)) {
         broken("path_hits_segments gave a crossing that is no number");
     }
 
-    // A ray into the circle.
     Vec2 entry(0.0f, 0.0f);
-    if (ray_hits_circle(Segment(far, centre + motion), Circle(centre, radius), entry) && bounded &&
-        !finite(entry)) {
+    if (ray_hits_circle(Segment(far, centre + motion), Circle(centre, radius), entry) && bounded && !finite(entry)) {
         broken("ray_hits_circle gave an entry that is no number");
     }
 
-    // The swept circle: out_dist is the length of the motion or a shorter
-    // stop, never NaN, for any finite input.
+    // The swept circle: out_dist is the length of the motion or a shorter stop, never NaN, for any finite input.
     Vec2 out_pos(0.0f, 0.0f), out_normal(0.0f, 0.0f);
     float out_dist = -1.0f;
-    const bool stopped = sweep_circle(Circle(centre, radius), motion, walls, count, out_pos,
-                                      out_normal, out_dist);
+    const bool stopped = sweep_circle(Circle(centre, radius), motion, walls, count, out_pos, out_normal, out_dist);
     const bool finite_input = finite(centre) && std::isfinite(radius) && finite(motion);
     if (finite_input && std::isnan(out_dist)) broken("sweep_circle gave a NaN distance");
     if (bounded) {
         const float total = length(motion);
         if (out_dist < 0.0f || out_dist > total) broken("sweep_circle stopped outside its motion");
         if (stopped && !(out_dist < total)) broken("sweep_circle reported a stop at the motion's end");
-        if (stopped && (!finite(out_normal) || !finite(out_pos))) {
-            broken("sweep_circle gave a contact that is no number");
-        }
+        if (stopped && (!finite(out_normal) || !finite(out_pos))) broken("sweep_circle gave a contact that is no number");
     }
     return 0;
 }
