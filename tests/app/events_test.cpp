@@ -1,5 +1,4 @@
-// One frame's SDL events into the fire flags, the quit, the pause and the
-// pointer; and the aim from the pointer and from the stick.
+// SDL events into the controls, the quit, the pause and the pointer; the aim.
 #include "app/events.h"
 
 #include <gtest/gtest.h>

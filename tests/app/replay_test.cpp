@@ -19,10 +19,9 @@
 
 namespace {
 
-// Recorded end states of the two scripted runs below. A change to the body,
-// the queries, the game flow or the levels changes them; record new values
-// only after checking that the change in play was meant (the test cave's run
-// does not depend on the levels).
+// Recorded end states of the two scripted runs below (the test cave's does
+// not depend on the levels); record new values only once a change in play is
+// known to be meant.
 constexpr uint64_t recorded_cave_hash = 0x43dbc67ef0309a7b;
 constexpr uint64_t recorded_game_hash = 0x9b5f09f194c88261;
 
@@ -76,9 +75,8 @@ private:
     bool first = false;
 };
 
-// The whole game from start-up: title, a press, games, levels, game over.
-// Returns the state hash after every frame. The run is made in memory filled
-// with `fill` first, so that a field the game forgets to set reads
+// The whole game from start-up, the state hash after every frame; the run is
+// made in memory filled with `fill`, so a field the game forgets to set reads
 // differently in two runs.
 std::vector<uint64_t> play_game(unsigned char fill, int frames = 20000) {
     alignas(GameRun) static unsigned char storage[sizeof(GameRun)];

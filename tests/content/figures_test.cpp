@@ -1,5 +1,4 @@
-// The fixed figures, the font table, text cut to its buffer, and the two
-// computed lines of the world drawing (aim line, rope start).
+// The figures, the font, text cut to its buffer, the aim line and rope start.
 #include <gtest/gtest.h>
 
 #include <set>

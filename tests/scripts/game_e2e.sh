@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# A scripted game with the real binary under its own Xvfb: a press on the
-# title starts a game, the rope is fired and held while the pointer moves,
-# space is tapped, the game paused and resumed, then Escape. It must quit with
-# status 0 and write nothing on standard error: in the sanitizer build this is
-# the end-to-end run under the sanitizers, and the valgrind stage runs it
-# under memcheck (GRAPNEL_WRAPPER, the command to run the game under;
-# GRAPNEL_LOG, the file for its standard error).
+# A scripted game with the real binary under its own Xvfb (start, rope held
+# while the pointer moves, space, pause, Escape) must quit with status 0 and
+# nothing on standard error; the sanitizer build and the valgrind stage run it
+# too (GRAPNEL_WRAPPER runs the game under a command, GRAPNEL_LOG keeps stderr).
 # Usage: game_e2e.sh BUILD_DIR SOURCE_DIR
 set -u
 if [ "${1:-}" != "--inside" ]; then

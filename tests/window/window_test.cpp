@@ -1,7 +1,6 @@
-// The window tests, each case in an Xvfb of its own: the real game's start-up
-// and ways out; frames of the game's drawing in a real OpenGL window in this
-// process, compared with pictures drawn from the figures; and the real game
-// played from the outside with real input.
+// The window tests, each in an Xvfb of its own: the real game's start-up and
+// ways out, frames drawn in this process against pictures of their figures,
+// and the real game played from the outside with real input.
 #include <GL/gl.h>
 #include <SDL.h>
 #include <fcntl.h>
