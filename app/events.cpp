@@ -16,43 +16,43 @@ void fire(ControlInput& input) {
 void handle_event(const SDL_Event& event, ControlInput& input, LoopState& loop,
                   GameFlow& flow) {
     switch (event.type) {
-    case SDL_KEYDOWN:
-        switch (event.key.keysym.sym) {
-        case SDLK_SPACE:
-        case SDLK_LSHIFT:
+        case SDL_KEYDOWN:
+            switch (event.key.keysym.sym) {
+                case SDLK_SPACE:
+                case SDLK_LSHIFT:
+                    fire(input);
+                    break;
+                case SDLK_ESCAPE:
+                    loop.quit = true;
+                    break;
+                case SDLK_p:
+                    if (flow.state == Playing) flow.paused = !flow.paused;
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case SDL_KEYUP:
+            // Any key, even one that never fired (p, an arrow): pausing while
+            // fire is held thus also lets go of the rope.
+            input.held = 0;
+            break;
+        case SDL_MOUSEMOTION:
+            loop.pointer = Vec2(event.motion.x, event.motion.y);
+            break;
+        case SDL_MOUSEBUTTONDOWN:  // wheel steps arrive as buttons and fire too
+        case SDL_JOYBUTTONDOWN:
             fire(input);
             break;
-        case SDLK_ESCAPE:
-            loop.quit = true;
+        case SDL_MOUSEBUTTONUP:
+        case SDL_JOYBUTTONUP:
+            input.held = 0;
             break;
-        case SDLK_p:
-            if (flow.state == Playing) flow.paused = !flow.paused;
+        case SDL_QUIT:
+            loop.quit = true;
             break;
         default:
             break;
-        }
-        break;
-    case SDL_KEYUP:
-        // Any key, even one that never fired (p, an arrow): pausing while
-        // fire is held thus also lets go of the rope.
-        input.held = 0;
-        break;
-    case SDL_MOUSEMOTION:
-        loop.pointer = Vec2(event.motion.x, event.motion.y);
-        break;
-    case SDL_MOUSEBUTTONDOWN:  // wheel steps arrive as buttons and fire too
-    case SDL_JOYBUTTONDOWN:
-        fire(input);
-        break;
-    case SDL_MOUSEBUTTONUP:
-    case SDL_JOYBUTTONUP:
-        input.held = 0;
-        break;
-    case SDL_QUIT:
-        loop.quit = true;
-        break;
-    default:
-        break;
     }
 }
 

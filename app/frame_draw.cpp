@@ -2,15 +2,15 @@
 // camera, the level and the body; and the one-time line state they rely on.
 #include "app/frame_draw.h"
 
-#include <SDL.h>
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include "app/globals.h"
 #include "app/hud.h"
-#include "physics/level.h"
 #include "content/shapes.h"
 #include "content/text.h"
 #include "physics/ball.h"
+#include "physics/level.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ constexpr float line_width = 2.0f;  // pixels
 constexpr GLfloat background_rgba[4] = {0.0f, 0.1f, 0.0f, 0.0f};
 constexpr GLfloat line_rgba[4] = {0.8f, 1.0f, 0.8f, 0.3f};
 
-constexpr GLdouble depth_range = 1000.0;  // the pixel projection's near/far
-constexpr float pixels_per_unit = 100.0f; // at zoom 1
+constexpr GLdouble depth_range = 1000.0;   // the pixel projection's near/far
+constexpr float pixels_per_unit = 100.0f;  // at zoom 1
 
 void set_pixel_projection() {
     glViewport(0, 0, screen_width, screen_height);

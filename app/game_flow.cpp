@@ -5,18 +5,18 @@
 #include <math.h>
 
 #include "app/globals.h"
-#include "physics/level.h"
 #include "content/levels.h"
 #include "physics/ball.h"
+#include "physics/level.h"
 #include "sound/programs.h"
 #include "sound/synth.h"
 
 namespace {
 
-constexpr float zoom_seconds = 1.0f;         // length of a zoom-in and of a zoom-out
-constexpr float game_over_seconds = 4.0f;    // "game over" blinks this long
-constexpr float extra_shrink = 0.85f;        // each later level adds this much less
-constexpr int32_t points_per_second = 10;    // time bonus per whole second left
+constexpr float zoom_seconds = 1.0f;       // length of a zoom-in and of a zoom-out
+constexpr float game_over_seconds = 4.0f;  // "game over" blinks this long
+constexpr float extra_shrink = 0.85f;      // each later level adds this much less
+constexpr int32_t points_per_second = 10;  // time bonus per whole second left
 
 // Falls from about 172.9 at the start of the zoom-in to 1 at its end.
 float zoom_in_factor(float state_time) {

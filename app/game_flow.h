@@ -26,11 +26,11 @@ constexpr float first_extra_seconds = 20.0f;  // added to the clock when the sec
 struct GameFlow {
     GameState state = EnterTitle;
     GameState next_state = Attract;
-    float state_time = 0.0f;   // seconds in the current state
-    float zoom = 1.0f;         // 1 means 100 pixels per world unit
+    float state_time = 0.0f;                 // seconds in the current state
+    float zoom = 1.0f;                       // 1 means 100 pixels per world unit
     float time_left = game_seconds;          // the level clock, seconds
     float extra_time = first_extra_seconds;  // added when the next level begins
-    int32_t level_index = 0;   // into level_table
+    int32_t level_index = 0;                 // into level_table
     bool paused = false;
 };
 

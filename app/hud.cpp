@@ -8,7 +8,7 @@ namespace {
 // Pixel offsets of the texts. The bottom texts' cells end 12 pixels above
 // the bottom edge; the centred texts stand 50 pixels below the body.
 constexpr int32_t hud_margin = 10;
-constexpr int32_t score_from_right = 230;   // room for 11 cells
+constexpr int32_t score_from_right = 230;  // room for 11 cells
 constexpr int32_t bottom_row_from_bottom = 32;
 constexpr int32_t clock_half_width = 40;         // 4 cells, "1:00"
 constexpr int32_t press_start_half_width = 110;  // 11 cells
@@ -16,8 +16,8 @@ constexpr int32_t game_over_half_width = 90;     // 9 cells
 constexpr int32_t message_below_centre = 50;
 
 constexpr int32_t seconds_per_minute = 60;
-constexpr float blink_period = 1.0f;    // seconds
-constexpr float blink_shown_for = 0.5f; // seconds at the start of each period
+constexpr float blink_period = 1.0f;     // seconds
+constexpr float blink_shown_for = 0.5f;  // seconds at the start of each period
 
 // Positions are computed in integers (screen halves truncated) and only the
 // result becomes a float.

@@ -10,7 +10,7 @@
 // One HUD text: a draw_text call with up to two integer arguments (a format
 // that takes fewer ignores the rest).
 struct HudText {
-    Vec2 pos;             // top left corner of the first cell, pixels
+    Vec2 pos;  // top left corner of the first cell, pixels
     const char* format;
     int32_t first;
     int32_t second;

@@ -25,7 +25,10 @@ public:
         bytes(&u, sizeof u);
     }
     void i32(int32_t v) { bytes(&v, sizeof v); }
-    void vec(Vec2 v) { f32(v.x); f32(v.y); }
+    void vec(Vec2 v) {
+        f32(v.x);
+        f32(v.y);
+    }
     uint64_t value() const { return h; }
 
 private:

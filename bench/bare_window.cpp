@@ -1,8 +1,8 @@
 // The floor of the frame figures: an SDL 1.2 OpenGL window at the game's
 // full-screen size that only clears and swaps, paced like the game, until
 // it is closed or the given number of seconds has passed.
-#include <SDL.h>
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>

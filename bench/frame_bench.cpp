@@ -2,8 +2,8 @@
 // game logic, draw submission and the whole frame with the renderer, on the
 // title and on the largest level, beside a frame that only clears and swaps.
 // Draw calls are counted through a wrapper around glDrawArrays.
-#include <SDL.h>
 #include <GL/gl.h>
+#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -11,9 +11,9 @@
 #include "app/frame_draw.h"
 #include "app/game_run.h"
 #include "app/globals.h"
-#include "physics/level.h"
 #include "content/levels.h"
 #include "physics/ball.h"
+#include "physics/level.h"
 #include "sound/voice.h"
 
 extern "C" {
@@ -49,7 +49,10 @@ struct Game {
         }
         for (int i = 0; i < 120; ++i) step();
     }
-    void step() { run_frame(run, frame_dt, [](ControlInput&, GameFlow&) {}, no_drawing); }
+    void step() {
+        run_frame(
+            run, frame_dt, [](ControlInput&, GameFlow&) {}, no_drawing);
+    }
     void render() { render_frame(flow, level, ball, pointer, false); }
 };
 

@@ -81,11 +81,11 @@ Ball wedged(LevelState& level) {
 
 const char* scene_name(Scene scene) {
     switch (scene) {
-    case Scene::Resting: return "resting";
-    case Scene::Falling: return "falling";
-    case Scene::Hanging: return "hanging";
-    case Scene::HookFlying: return "hook_flying";
-    case Scene::Wedged: return "wedged";
+        case Scene::Resting: return "resting";
+        case Scene::Falling: return "falling";
+        case Scene::Hanging: return "hanging";
+        case Scene::HookFlying: return "hook_flying";
+        case Scene::Wedged: return "wedged";
     }
     return "?";
 }
@@ -96,31 +96,31 @@ SceneStart make_scene(Scene scene, LevelState& level) {
     start.input = controls(0, 1);
     const Vec2 from = level.data->start;
     switch (scene) {
-    case Scene::Resting:
-        start.ball = settled(level);
-        break;
-    case Scene::Falling:
-        start.ball.vel = Vec2(0.3f, 1.0f);
-        break;
-    case Scene::Hanging:
-        start.ball.vel = Vec2(1.5f, 0.5f);
-        start.ball.hook_pos = anchor_above(level, from);
-        start.ball.hook_vel = Vec2(0.0f, -1.0f);
-        start.ball.rope_len = 0.5f;
-        start.ball.rope_state = Attached;
-        start.input = controls(1, 0);
-        break;
-    case Scene::HookFlying:
-        // A hook just fired upward, still far from every wall.
-        start.ball.vel = Vec2(0.3f, 0.2f);
-        start.ball.hook_pos = from + Vec2(0.0f, -0.2f);
-        start.ball.hook_vel = Vec2(0.0f, -1.0f);
-        start.ball.rope_state = Flying;
-        start.input = controls(1, 0);
-        break;
-    case Scene::Wedged:
-        start.ball = wedged(level);
-        break;
+        case Scene::Resting:
+            start.ball = settled(level);
+            break;
+        case Scene::Falling:
+            start.ball.vel = Vec2(0.3f, 1.0f);
+            break;
+        case Scene::Hanging:
+            start.ball.vel = Vec2(1.5f, 0.5f);
+            start.ball.hook_pos = anchor_above(level, from);
+            start.ball.hook_vel = Vec2(0.0f, -1.0f);
+            start.ball.rope_len = 0.5f;
+            start.ball.rope_state = Attached;
+            start.input = controls(1, 0);
+            break;
+        case Scene::HookFlying:
+            // A hook just fired upward, still far from every wall.
+            start.ball.vel = Vec2(0.3f, 0.2f);
+            start.ball.hook_pos = from + Vec2(0.0f, -0.2f);
+            start.ball.hook_vel = Vec2(0.0f, -1.0f);
+            start.ball.rope_state = Flying;
+            start.input = controls(1, 0);
+            break;
+        case Scene::Wedged:
+            start.ball = wedged(level);
+            break;
     }
     return start;
 }
@@ -130,7 +130,7 @@ const LevelData& bench_level(int32_t index) {
 }
 
 const char* bench_level_name(int32_t index) {
-    static const char* const names[bench_level_count] = {"title",   "level 1", "level 2",
+    static const char* const names[bench_level_count] = {"title", "level 1", "level 2",
                                                          "level 3", "level 4", "level 5"};
     return names[index];
 }

@@ -5,11 +5,17 @@
 
 #include <cstdint>
 
+#include "physics/ball.h"
 #include "physics/control_input.h"
 #include "physics/level.h"
-#include "physics/ball.h"
 
-enum class Scene : int32_t { Resting, Falling, Hanging, HookFlying, Wedged };
+enum class Scene : int32_t {
+    Resting,
+    Falling,
+    Hanging,
+    HookFlying,
+    Wedged
+};
 constexpr int32_t scene_count = 5;
 
 const char* scene_name(Scene scene);

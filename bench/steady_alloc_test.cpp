@@ -15,9 +15,9 @@
 
 #include "app/game_run.h"
 #include "app/globals.h"
-#include "physics/level.h"
 #include "content/levels.h"
 #include "physics/ball.h"
+#include "physics/level.h"
 #include "sound/programs.h"
 #include "sound/synth.h"
 
@@ -125,7 +125,8 @@ void random_controls(std::mt19937& rng, ControlInput& in, float& dt) {
         in.held = 0;
     }
     const float r = unit(rng);
-    dt = r < 0.01f ? 0.0f : r < 0.02f ? 0.4f : 1.0f / 60.0f;
+    dt = r < 0.01f ? 0.0f : r < 0.02f ? 0.4f
+                                      : 1.0f / 60.0f;
 }
 
 // The states that load a level in their step; any other frame must not allocate.
@@ -159,7 +160,8 @@ TEST(SteadyAllocation, GameFlowAndBodyOnTheTitleAndEveryLevel) {
             long counted;
             {
                 Watch watch;
-                run_frame(run, dt, [&](ControlInput& input, GameFlow&) { input = in; }, no_drawing);
+                run_frame(
+                    run, dt, [&](ControlInput& input, GameFlow&) { input = in; }, no_drawing);
                 counted = watch.count();
             }
             if (loads_a_level(before)) continue;
@@ -176,8 +178,8 @@ TEST(SteadyAllocation, VoiceAndAudioCallbackOverEveryProgram) {
     // The device's own callbacks wait while this thread plays the audio
     // thread's part.
     SDL_PauseAudio(1);
-    const SoundProgram programs[] = {snd_rope_fire, snd_bounce,  snd_level_start, snd_gem,
-                                     snd_time_up,   snd_rope_catch, snd_silence};
+    const SoundProgram programs[] = {snd_rope_fire, snd_bounce, snd_level_start, snd_gem,
+                                     snd_time_up, snd_rope_catch, snd_silence};
     static float samples[4096];
     static uint8_t stream[1024];  // one device buffer: 512 one-channel frames
     long counted;

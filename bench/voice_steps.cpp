@@ -14,13 +14,13 @@
 
 namespace {
 
-constexpr int run_samples = 256;        // samples per render call, as the callback renders
-constexpr int render_calls = 400;       // per program
-constexpr int callback_bytes = 1024;    // 512 one-channel frames of 16 bits
-constexpr int callbacks = 200;          // per program
+constexpr int run_samples = 256;      // samples per render call, as the callback renders
+constexpr int render_calls = 400;     // per program
+constexpr int callback_bytes = 1024;  // 512 one-channel frames of 16 bits
+constexpr int callbacks = 200;        // per program
 
-const SoundProgram programs[] = {snd_level_start, snd_time_up,   snd_gem,
-                                 snd_bounce,      snd_rope_fire, snd_rope_catch};
+const SoundProgram programs[] = {snd_level_start, snd_time_up, snd_gem,
+                                 snd_bounce, snd_rope_fire, snd_rope_catch};
 
 void start(SoundVoice& voice, SoundProgram program) {
     voice.frame = program;

@@ -2,6 +2,8 @@
 // characters of the HUD texts onto them.
 #include "content/shapes.h"
 
+// The tables are laid out by hand, a row per line.
+// clang-format off
 namespace {
 
 // Each table: the vertex count, then one row per line (x0, y0, x1, y1) in
@@ -246,6 +248,7 @@ const FontGlyph font_glyphs[font_glyph_count] = {
     {'$', &shape_gem}, {':', &glyph_colon}, {'g', &glyph_6}, {'a', &glyph_a},
     {'m', &glyph_m}, {'v', &glyph_v}, {'p', &glyph_p}, {'t', &glyph_t},
 };
+// clang-format on
 
 const LineShape* find_glyph(unsigned char c) {
     for (const FontGlyph& row : font_glyphs) {

@@ -2,6 +2,8 @@
 // pointer cross.
 #include "content/shapes.h"
 
+// The tables are laid out by hand, a row per line.
+// clang-format off
 namespace {
 
 // Each table: the vertex count, then one row per line (x0, y0, x1, y1) in
@@ -65,3 +67,4 @@ const float cursor_cross[cursor_cross_vertex_count * 2] = {
     -6.0f,  6.0f,  -2.0f,  2.0f,
      6.0f,  6.0f,   2.0f,  2.0f,
 };
+// clang-format on

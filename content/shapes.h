@@ -31,7 +31,7 @@ struct FontGlyph {
 constexpr int32_t font_glyph_count = 26;
 extern const FontGlyph font_glyphs[font_glyph_count];
 
-extern const LineShape shape_gem;   // also the glyph of '$'
+extern const LineShape shape_gem;  // also the glyph of '$'
 extern const LineShape shape_body;
 
 // Not a LineShape: 8 bare vertices, pixels around the pointer, no count.

@@ -4,9 +4,9 @@
 
 #include <GL/gl.h>
 
-#include "physics/level.h"
 #include "content/shapes.h"
 #include "physics/ball.h"
+#include "physics/level.h"
 
 namespace {
 

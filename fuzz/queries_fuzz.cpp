@@ -3,8 +3,8 @@
 // rules promise (a stop distance, a contact normal, a crossing point, a pushed circle) must be a number.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include "fuzz/fuzz_input.h"
 #include "physics/queries.h"

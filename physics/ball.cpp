@@ -52,35 +52,35 @@ void pull_rope(Ball& ball, Vec2 body, float dt) {
 // One branch of the rope's state machine, chosen by the state on entry.
 void step_rope(Ball& ball, Vec2 body, float dt, const ControlInput& input) {
     switch (ball.rope_state) {
-    case Idle:
-        if (input.pressed == 1) {
-            ball.hook_pos = body + ball.aim * body_radius;
-            ball.hook_vel = ball.aim;
-            play_sound(snd_rope_fire, 1.0f, false);
-            ball.rope_state = Flying;
+        case Idle:
+            if (input.pressed == 1) {
+                ball.hook_pos = body + ball.aim * body_radius;
+                ball.hook_vel = ball.aim;
+                play_sound(snd_rope_fire, 1.0f, false);
+                ball.rope_state = Flying;
+            }
+            break;
+        case Flying: {
+            const Vec2 prev = ball.hook_pos;
+            ball.hook_pos = ball.hook_pos + ball.hook_vel * (dt * hook_speed);
+            Vec2 hit;
+            if (length(ball.hook_pos - body) > max_flying_length || input.held != 1) {
+                ball.rope_state = Idle;
+            } else if (ball.level->path_hit(Segment(prev, ball.hook_pos), hit)) {
+                ball.hook_pos = hit;
+                ball.rope_len = rope_rest_length;
+                play_sound(snd_rope_catch, 1.0f, false);
+                ball.rope_state = Attached;
+            }
+            break;
         }
-        break;
-    case Flying: {
-        const Vec2 prev = ball.hook_pos;
-        ball.hook_pos = ball.hook_pos + ball.hook_vel * (dt * hook_speed);
-        Vec2 hit;
-        if (length(ball.hook_pos - body) > max_flying_length || input.held != 1) {
-            ball.rope_state = Idle;
-        } else if (ball.level->path_hit(Segment(prev, ball.hook_pos), hit)) {
-            ball.hook_pos = hit;
-            ball.rope_len = rope_rest_length;
-            play_sound(snd_rope_catch, 1.0f, false);
-            ball.rope_state = Attached;
-        }
-        break;
-    }
-    case Attached:
-        if (input.held != 1) {
-            ball.rope_state = Idle;
-        } else {
-            pull_rope(ball, body, dt);
-        }
-        break;
+        case Attached:
+            if (input.held != 1) {
+                ball.rope_state = Idle;
+            } else {
+                pull_rope(ball, body, dt);
+            }
+            break;
     }
 }
 

@@ -10,11 +10,11 @@
 // trace the collision segments, the gems and the body's start.
 struct LevelData {
     Vec2 start;
-    int32_t line_vertex_count;   // always even: vertices 2k and 2k+1 form line k
+    int32_t line_vertex_count;  // always even: vertices 2k and 2k+1 form line k
     const Vec2* line_vertices;
     int32_t segment_count;
     const Segment* segments;
-    int32_t gem_count;           // 0 for the title level
+    int32_t gem_count;  // 0 for the title level
     const Vec2* gems;
 };
 
@@ -41,8 +41,8 @@ public:
     // Draws the line drawing and the present gems in world units.
     void draw() const;
 
-    const LevelData* data;   // null until the first load
-    uint8_t* gem_present;    // owned, gem_count flags; null until the first load
+    const LevelData* data;  // null until the first load
+    uint8_t* gem_present;   // owned, gem_count flags; null until the first load
     int32_t gems_left;
     // The walls' bounds, prepared at each load so the queries can pass over
     // walls out of reach.

@@ -13,9 +13,15 @@ struct Vec2 {
     Vec2() = default;
     constexpr Vec2(float x_, float y_) : x(x_), y(y_) {}
 
-    void zero() { x = 0.0f; y = 0.0f; }
+    void zero() {
+        x = 0.0f;
+        y = 0.0f;
+    }
 
-    void operator+=(Vec2 b) { x += b.x; y += b.y; }
+    void operator+=(Vec2 b) {
+        x += b.x;
+        y += b.y;
+    }
 };
 
 inline Vec2 operator+(Vec2 a, Vec2 b) { return Vec2(a.x + b.x, a.y + b.y); }

@@ -34,7 +34,7 @@ public:
     bool skipping = false;
     std::vector<Segment> walls;
     std::vector<WallBox> boxes;
-    std::vector<Vec2> normals;    // exactly as the plain queries compute them
+    std::vector<Vec2> normals;           // exactly as the plain queries compute them
     std::vector<WallBox> blocks;         // the union of the boxes of each run
     std::vector<WallBox> block_normals;  // the box of each run's normals, one side
 };

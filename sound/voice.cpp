@@ -15,15 +15,15 @@ constexpr float noise_scale = 2147483648.0f;
 
 float oscillator(const SoundFrame& f, float phase) {
     switch (f.wave) {
-    case Pulse:
-        return phase < f.shape ? 1.0f : -1.0f;
-    case Triangle:
-        // Each branch divides only by a width that is not zero there, since
-        // 0 <= phase < 1 and 0 <= shape <= 1.
-        if (phase < f.shape) return 2.0f * phase / f.shape - 1.0f;
-        return 2.0f * (1.0f - phase) / (1.0f - f.shape) - 1.0f;
-    default:
-        return 0.0f;
+        case Pulse:
+            return phase < f.shape ? 1.0f : -1.0f;
+        case Triangle:
+            // Each branch divides only by a width that is not zero there, since
+            // 0 <= phase < 1 and 0 <= shape <= 1.
+            if (phase < f.shape) return 2.0f * phase / f.shape - 1.0f;
+            return 2.0f * (1.0f - phase) / (1.0f - f.shape) - 1.0f;
+        default:
+            return 0.0f;
     }
 }
 

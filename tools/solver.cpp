@@ -100,12 +100,14 @@ int replay_file(const Args& args) {
     if (!level_fits(index)) return 2;
     solver::Sim sim;
     const solver::ReplayResult r = solver::replay(sim, index, frames);
-    const char* what = r.finished ? "finished" : sim.timed_out() ? "clock ran out" : "not finished";
-    std::printf("level %d: replay %s after %d of %zu frames, %.3f s of game time, %d of %d gems, "
-                "hash %016" PRIx64 "\n",
-                args.level, what, r.frames_played, frames.size(), static_cast<double>(r.time_used),
-                level_table[index].gem_count - sim.level.gems_left, level_table[index].gem_count,
-                r.hash);
+    const char* what = r.finished ? "finished" : sim.timed_out() ? "clock ran out"
+                                                                 : "not finished";
+    std::printf(
+        "level %d: replay %s after %d of %zu frames, %.3f s of game time, %d of %d gems, "
+        "hash %016" PRIx64 "\n",
+        args.level, what, r.frames_played, frames.size(), static_cast<double>(r.time_used),
+        level_table[index].gem_count - sim.level.gems_left, level_table[index].gem_count,
+        r.hash);
     return r.finished ? 0 : 1;
 }
 

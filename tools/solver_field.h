@@ -35,8 +35,10 @@ public:
         float x0 = level.start.x, x1 = x0, y0 = level.start.y, y1 = y0;
         for (int32_t i = 0; i < level.segment_count; ++i) {
             for (Vec2 p : {level.segments[i].a, level.segments[i].b}) {
-                x0 = std::min(x0, p.x); x1 = std::max(x1, p.x);
-                y0 = std::min(y0, p.y); y1 = std::max(y1, p.y);
+                x0 = std::min(x0, p.x);
+                x1 = std::max(x1, p.x);
+                y0 = std::min(y0, p.y);
+                y1 = std::max(y1, p.y);
             }
         }
         const float margin = 0.5f;  // world units around the walls

@@ -30,7 +30,11 @@ struct SearchConfig {
     int32_t max_frames = 3600;  // give up after this many frames (60 s)
 };
 
-enum class MoveKind : uint8_t { Wait, Hold, Fire };
+enum class MoveKind : uint8_t {
+    Wait,
+    Hold,
+    Fire
+};
 
 struct Move {
     MoveKind kind;

@@ -66,13 +66,14 @@ struct Sim : GameRun {
 
     // One pass of the frame loop with this frame's controls.
     void step(const FrameInput& in, float dt = frame_dt) {
-        run_frame(*this, dt,
-                  [&](ControlInput& input, GameFlow&) {
-                      input.aim = Vec2(in.aim_x, in.aim_y);
-                      input.pressed = in.pressed;
-                      input.held = in.held;
-                  },
-                  no_drawing);
+        run_frame(
+            *this, dt,
+            [&](ControlInput& input, GameFlow&) {
+                input.aim = Vec2(in.aim_x, in.aim_y);
+                input.pressed = in.pressed;
+                input.held = in.held;
+            },
+            no_drawing);
     }
 
     bool finished() const { return flow.state == ZoomOut && flow.next_state == ZoomIn; }
@@ -123,8 +124,14 @@ inline bool write_inputs(const std::string& path, int32_t level_number,
 
 namespace detail {
 inline bool parse_flag(const char* token, uint8_t& out) {
-    if (std::strcmp(token, "0") == 0) { out = 0; return true; }
-    if (std::strcmp(token, "1") == 0) { out = 1; return true; }
+    if (std::strcmp(token, "0") == 0) {
+        out = 0;
+        return true;
+    }
+    if (std::strcmp(token, "1") == 0) {
+        out = 1;
+        return true;
+    }
     return false;
 }
 inline bool parse_aim(const char* token, float& out) {

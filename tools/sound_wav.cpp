@@ -29,9 +29,12 @@ struct NamedProgram {
 };
 
 const NamedProgram named_programs[] = {
-    {"snd_rope_fire", snd_rope_fire, true},     {"snd_bounce", snd_bounce, true},
-    {"snd_level_start", snd_level_start, true}, {"snd_gem", snd_gem, true},
-    {"snd_time_up", snd_time_up, true},         {"snd_rope_catch", snd_rope_catch, true},
+    {"snd_rope_fire", snd_rope_fire, true},
+    {"snd_bounce", snd_bounce, true},
+    {"snd_level_start", snd_level_start, true},
+    {"snd_gem", snd_gem, true},
+    {"snd_time_up", snd_time_up, true},
+    {"snd_rope_catch", snd_rope_catch, true},
     {"snd_silence", snd_silence, false},
 };
 

@@ -46,7 +46,7 @@ constexpr GLenum gl_modelview = 0x1700;
 // Room for this many segments before a batch must be drawn: 4 vertices each
 // keeps every index within 16 bits.
 constexpr int max_segments = 16384;
-constexpr int floats_per_vertex = 6;  // window x, y; across; along; length; stipple factor
+constexpr int floats_per_vertex = 6;    // window x, y; across; along; length; stipple factor
 constexpr int matrix_stack_depth = 32;  // OpenGL guarantees at least 32 modelview entries
 
 // How far the quad reaches beyond the line's own half width, window pixels:

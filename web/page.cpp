@@ -12,7 +12,7 @@ ScreenSize page_window_size() { return {page_window_width(), page_window_height(
 // WebGL gives a smaller drawing buffer than asked for, without a word, when
 // the canvas is larger than it can draw.
 EM_JS(bool, page_drawing_buffer_is, (int width, int height), {
-    return GLctx.drawingBufferWidth === width && GLctx.drawingBufferHeight === height;
+    return GLctx.drawingBufferWidth == = width && GLctx.drawingBufferHeight == = height;
 });
 
 EM_JS(void, page_place_canvas, (int width, int height, bool fullscreen), {

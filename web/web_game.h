@@ -21,11 +21,11 @@ struct WebGame {
     GameRun run;
     LoopState loop;
     SDL_Joystick* joystick = nullptr;
-    uint32_t last_ticks = 0;  // SDL's millisecond clock at the last frame
-    bool running = false;     // the main loop is set
-    bool drawn = false;       // a frame has been drawn since the page loaded
-    ScriptedInput script;     // active while frames is not null
-    uint64_t script_hash = 0; // the state hash when the script ended
+    uint32_t last_ticks = 0;   // SDL's millisecond clock at the last frame
+    bool running = false;      // the main loop is set
+    bool drawn = false;        // a frame has been drawn since the page loaded
+    ScriptedInput script;      // active while frames is not null
+    uint64_t script_hash = 0;  // the state hash when the script ended
 };
 
 WebGame& web_game();

@@ -103,9 +103,12 @@ TEST(Aim, FromThePointerAndFromTheStick) {
         int32_t width, height;
         Vec2 want;
     } pointer_cases[] = {
-        {Vec2(0, 0), 640, 480, Vec2(-4.0f / 3.0f, -1.0f)}, {Vec2(320, 240), 640, 480, Vec2(0, 0)},
-        {Vec2(640, 480), 640, 480, Vec2(4.0f / 3.0f, 1.0f)}, {Vec2(320, 0), 640, 480, Vec2(0, -1.0f)},
-        {Vec2(400, 300), 800, 600, Vec2(0, 0)}, {Vec2(320, 240), 641, 481, Vec2(0, 0)},
+        {Vec2(0, 0), 640, 480, Vec2(-4.0f / 3.0f, -1.0f)},
+        {Vec2(320, 240), 640, 480, Vec2(0, 0)},
+        {Vec2(640, 480), 640, 480, Vec2(4.0f / 3.0f, 1.0f)},
+        {Vec2(320, 0), 640, 480, Vec2(0, -1.0f)},
+        {Vec2(400, 300), 800, 600, Vec2(0, 0)},
+        {Vec2(320, 240), 641, 481, Vec2(0, 0)},
         {Vec2(0, 0), 641, 481, Vec2(-640.0f / 481.0f, -480.0f / 481.0f)},
     };
     for (const auto& c : pointer_cases) {
@@ -120,8 +123,11 @@ TEST(Aim, FromThePointerAndFromTheStick) {
         int16_t axis0, axis1;
         Vec2 want;
     } stick_cases[] = {
-        {-32768, 32767, Vec2(-1.0f, 32767.0f / 32768.0f)}, {32767, -32768, Vec2(32767.0f / 32768.0f, -1.0f)},
-        {0, 0, Vec2(0, 0)}, {1, -1, Vec2(1.0f / 32768.0f, -1.0f / 32768.0f)}, {16384, 0, Vec2(0.5f, 0)},
+        {-32768, 32767, Vec2(-1.0f, 32767.0f / 32768.0f)},
+        {32767, -32768, Vec2(32767.0f / 32768.0f, -1.0f)},
+        {0, 0, Vec2(0, 0)},
+        {1, -1, Vec2(1.0f / 32768.0f, -1.0f / 32768.0f)},
+        {16384, 0, Vec2(0.5f, 0)},
     };
     for (const auto& c : stick_cases) {
         const Vec2 aim = stick_aim(c.axis0, c.axis1);

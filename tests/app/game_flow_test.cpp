@@ -21,10 +21,12 @@ protected:
     void SetUp() override { score = hi_score = 0; }
     // One pass of the loop; a press also holds fire until `input.held` is cleared.
     void frame(float dt, bool press = false) {
-        run_frame(run, dt, [press](ControlInput& in, GameFlow&) {
-            in.pressed = press ? 1 : 0;
-            in.held |= in.pressed;
-        }, no_drawing);
+        run_frame(
+            run, dt, [press](ControlInput& in, GameFlow&) {
+                in.pressed = press ? 1 : 0;
+                in.held |= in.pressed;
+            },
+            no_drawing);
     }
     // Frames until the state changes, for at most 100 s of play.
     void run_until_state_changes() {
@@ -184,11 +186,13 @@ TEST_F(GameFlowTest, ZoomCurvesAtTheirSampleTimes) {
         frame(0.0f);
         return flow.zoom;
     };
+    // clang-format off
     const struct {
         GameState state;
         float time, zoom;
     } samples[] = {{ZoomIn, 0.0f, 172.937f}, {ZoomIn, 0.5f, 4.4275f},  {ZoomIn, 0.75f, 1.4701f},
                    {ZoomOut, 0.0f, 1.0f},    {ZoomOut, 0.5f, 2.7683f}, {ZoomOut, 1.0f, 45.771f}};
+    // clang-format on
     for (const auto& s : samples) {
         EXPECT_NEAR(zoom_at(s.state, Playing, s.time), s.zoom, s.zoom * 2e-5f) << "state " << s.state << " t " << s.time;
     }

@@ -12,6 +12,7 @@ namespace {
 
 // Bad arguments are reported one by one and the scan goes on.
 TEST(OptionScan, FollowsItsRules) {
+    // clang-format off
     const struct {
         const char* what;
         std::vector<const char*> args;
@@ -38,6 +39,7 @@ TEST(OptionScan, FollowsItsRules) {
         {"each unknown once per occurrence", {"--bogus", "--width", "800", "--bogus", "x", "--windowed", "--bogus"},
          false, 800, 0, "Unknown option '--bogus'\nUnknown option '--bogus'\nUnknown option 'x'\nUnknown option '--bogus'\n"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         std::vector<const char*> argv = {"grapnel"};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
@@ -57,6 +59,7 @@ TEST(OptionScan, FollowsItsRules) {
 // SDL_ListModes' answers: a null-terminated list, "every size" or none;
 // and the largest size SDL can pass on.
 TEST(ScreenSize, FullScreenModeChoiceAndTheSixteenBitLimit) {
+    // clang-format off
     enum Answer { List, EverySize, NoModes };
     constexpr ScreenSize fallback{640, 480};
     const struct {
@@ -74,11 +77,13 @@ TEST(ScreenSize, FullScreenModeChoiceAndTheSixteenBitLimit) {
         {"every size", EverySize, {}, fallback},
         {"no modes", NoModes, {}, fallback},
     };
+    // clang-format on
     for (const auto& c : cases) {
         std::vector<SDL_Rect> modes = c.modes;
         std::vector<SDL_Rect*> list(modes.size() + 1, nullptr);
         for (size_t i = 0; i < modes.size(); ++i) list[i] = &modes[i];
-        SDL_Rect** answer = c.answer == List ? list.data() : c.answer == EverySize ? reinterpret_cast<SDL_Rect**>(-1) : nullptr;
+        SDL_Rect** answer = c.answer == List ? list.data() : c.answer == EverySize ? reinterpret_cast<SDL_Rect**>(-1)
+                                                                                   : nullptr;
         const ModeChoice choice = choose_fullscreen_size(answer, fallback);
         EXPECT_EQ(choice.modes_available, c.answer != NoModes) << c.what;
         EXPECT_EQ(choice.size.width, c.want.width) << c.what;
@@ -88,8 +93,12 @@ TEST(ScreenSize, FullScreenModeChoiceAndTheSixteenBitLimit) {
         ScreenSize size;
         bool representable;
     } sizes[] = {
-        {{65535, 65535}, true}, {{640, 480}, true}, {{-5, -1}, true},  // SDL refuses these itself
-        {{65536, 480}, false},  {{640, 65536}, false}, {{2147483647, 480}, false},
+        {{65535, 65535}, true},
+        {{640, 480}, true},
+        {{-5, -1}, true},  // SDL refuses these itself
+        {{65536, 480}, false},
+        {{640, 65536}, false},
+        {{2147483647, 480}, false},
     };
     for (const auto& s : sizes) {
         EXPECT_EQ(video_size_representable(s.size), s.representable) << s.size.width << "x" << s.size.height;

@@ -19,9 +19,9 @@ TEST(Pacing, FrameGoesAheadOnlyAfterMoreThanOneHundredTwentiethOfASecond) {
         {1000, 1008, false, untouched},  // 0.008 s is not more than 1/120
         {1000, 1009, true, 0.009f},
         {1000, 1017, true, 0.017f},
-        {0, 3600000, true, 3600.0f},           // a stall of an hour, unclamped
-        {0xFFFFFFF8u, 5, true, 0.013f},        // across the wrap of the counter
-        {0xFFFFFFFCu, 4, false, untouched},    // 8 ms across the wrap
+        {0, 3600000, true, 3600.0f},         // a stall of an hour, unclamped
+        {0xFFFFFFF8u, 5, true, 0.013f},      // across the wrap of the counter
+        {0xFFFFFFFCu, 4, false, untouched},  // 8 ms across the wrap
         {0xFFFFFFFFu, 8, true, 0.009f},
         {0, 0xFFFFFFFFu, true, 4294967.295f},  // the largest gap the counter can show
     };

@@ -62,7 +62,7 @@ public:
     // then, a stall of seconds.
     float dt() {
         static const float steps[] = {1.0f / 60, 1.0f / 60, 1.0f / 60, 1.0f / 120,
-                                      0.0f,      0.1f,      1.0f / 30, 0.009f};
+                                      0.0f, 0.1f, 1.0f / 30, 0.009f};
         if (below(500) == 0) return 3.0f;
         return steps[below(8)];
     }
@@ -88,7 +88,8 @@ std::vector<uint64_t> play_game(unsigned char fill, int frames = 20000) {
     std::vector<uint64_t> hashes;
     for (int i = 0; i < frames; ++i) {
         const ControlInput in = script.input();
-        run_frame(run, script.dt(), [&](ControlInput& input, GameFlow&) { input = in; }, no_drawing);
+        run_frame(
+            run, script.dt(), [&](ControlInput& input, GameFlow&) { input = in; }, no_drawing);
         hashes.push_back(state_hash(run));
     }
     run.~GameRun();

@@ -29,6 +29,7 @@ void expect_near(Vec2 got, Vec2 want, const char* what) {
 
 // One update from pos, vel and the rope's state (a flying hook moves along (1, 0), the aim is straight
 // up): the rope, position, velocity and hook after it, the sounds (all full volume, unlocked), gems left.
+// clang-format off
 struct FrameCase {
     const char* name; Vec2 pos, vel; RopeState rope; Vec2 hook; ControlInput in; float dt;
     RopeState want_rope; Vec2 want_pos, want_vel, want_hook; std::vector<SoundProgram> sounds;
@@ -84,6 +85,7 @@ TEST(BallFrame, OneUpdateFromAGivenState) {
          controls(1, 1, 0, Vec2(0, -1)), 0, Flying, Vec2(0.5f, 0.5f), Vec2(0, 0), Vec2(0.5f, 0.375f),
          {snd_rope_fire, snd_gem}, {}, {Vec2(0.5f, 0.7f)}, 0},
     };
+    // clang-format on
     for (const FrameCase& c : cases) {
         SCOPED_TRACE(c.name);
         SoundLog sounds;
@@ -119,6 +121,7 @@ TEST(BallFrame, OneUpdateFromAGivenState) {
 // the fifth contact ends the frame with motion still to go.
 TEST(BallMove, BouncesStopsSlidesAndSounds) {
     // The bounces after a move of dt at depth, each sounding at volume.
+    // clang-format off
     const struct { const char* name; Vec2 pos, vel; float dt; int depth; Vec2 want_pos, want_vel; int bounces; float volume; } cases[] = {
         {"bounce", Vec2(0, 0), Vec2(0, 2), 0.5f, 4, Vec2(0, 0.0625f), Vec2(0, -1), 1, 0.5f},
         {"tangential speed kept", Vec2(0, 0), Vec2(0.5f, 2), 0.5f, 4, Vec2(0.25f, 0.0625f), Vec2(0.5f, -1), 1, 0.5f},
@@ -131,6 +134,7 @@ TEST(BallMove, BouncesStopsSlidesAndSounds) {
         {"impact 4", Vec2(0, 0), Vec2(0, 4), 0.25f, 0, Vec2(0, 0.375f), Vec2(0, -2), 1, 1.0f},
         {"impact 9", Vec2(0, 0), Vec2(0, 9), 1.0f / 9, 0, Vec2(0, 0.375f), Vec2(0, -4.5f), 1, 1.0f},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SoundLog sounds;

@@ -93,7 +93,8 @@ TEST_P(Identity, QueriesAndPlayMatchThePlainScans) {
         // A body beside a wall, grazing it or not, moving along it or not.
         const Side w(data, dice);
         const Vec2 at = w.beside(dice, -1.0f, 2.0f, dice.chance(0.5) ? dice.in(-2e-4f, 2e-4f) : dice.in(-0.1f, 0.4f));
-        const float speed = dice.in(0, dice.chance(0.3) ? 1e-3f : dice.chance(0.1) ? 40.0f : 0.8f);
+        const float speed = dice.in(0, dice.chance(0.3) ? 1e-3f : dice.chance(0.1) ? 40.0f
+                                                                                   : 0.8f);
         const Vec2 heading = dice.chance(0.5) ? w.t + w.m * dice.in(-0.02f, 0.02f) : dice.direction();
         const Vec2 c(dice.odd(at.x), dice.odd(at.y)), motion(dice.odd(heading.x * speed), dice.odd(heading.y * speed));
         hits += scans_match(culled, Circle(c, dice.odd(dice.chance(0.8) ? body_radius : dice.in(0, 1.5f))), motion,
@@ -137,7 +138,7 @@ TEST_P(Identity, QueriesAndPlayMatchThePlainScans) {
         ASSERT_TRUE(same(body.pos, reference.pos) && same(body.vel, reference.vel) && same(body.hook_pos, reference.hook_pos) &&
                     same(body.hook_vel, reference.hook_vel) && body.rope_state == reference.rope_state &&
                     std::memcmp(culled.gem_present, plain.gem_present, data.gem_count) == 0)
-            << "round " << round << ": (" << body.pos.x << ", " << body.pos.y << ") against (" << reference.pos.x << ", " << reference.pos.y << ")";
+            << "round " << round << ": " << body.pos.x << "," << body.pos.y << " vs " << reference.pos.x << "," << reference.pos.y;
         // A body lost far away comes back, as a new level would bring it.
         if (!(float_abs(body.pos.x) < 1e6f && float_abs(body.pos.y) < 1e6f) ||
             (data.gem_count > 0 && culled.gems_remaining() == 0)) {
@@ -151,7 +152,7 @@ TEST_P(Identity, QueriesAndPlayMatchThePlainScans) {
     EXPECT_GT(sounds.count(snd_bounce), rounds / 40);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllLevels, Identity, ::testing::Values(&title_level, &level_table[0], &level_table[1],
-                                                                &level_table[2], &level_table[3], &level_table[4]));
+const LevelData* const every_level[] = {&title_level, &level_table[0], &level_table[1], &level_table[2], &level_table[3], &level_table[4]};
+INSTANTIATE_TEST_SUITE_P(AllLevels, Identity, ::testing::ValuesIn(every_level));
 
 }  // namespace

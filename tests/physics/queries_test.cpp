@@ -26,6 +26,7 @@ void expect_point(Vec2 got, bool hit, Vec2 want) {
 
 TEST(SweepCircle, ContactsTiesAndDegenerateCases) {
     // pos is not checked where it is NaN, normal only on a hit.
+    // clang-format off
     const struct { const char* name; Vec2 center; float radius; Vec2 motion; std::vector<Segment> walls; bool hit; float dist; Vec2 pos, normal; } cases[] = {
         {"face", Vec2(0, 0), 0.125f, Vec2(0, 1), {floor_wall}, true, 0.375f, Vec2(0, 0.375f), Vec2(0, -1)},
         {"face short", Vec2(0, 0), 0.125f, Vec2(0, 0.3f), {floor_wall}, false, 0.3f, Vec2(0, 0.3f), Vec2()},
@@ -51,6 +52,7 @@ TEST(SweepCircle, ContactsTiesAndDegenerateCases) {
         {"zero-length walls among real ones", Vec2(0.25f, 0), 0.125f, Vec2(0, 1), {point_wall, floor_wall, point_wall},
          true, 0.375f, Vec2(0.25f, 0.375f), Vec2(0, -1)},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Vec2 pos, normal = unset;
@@ -70,11 +72,13 @@ TEST(SweepCircle, ContactsTiesAndDegenerateCases) {
 // direction to go) bit for bit alone; a circle overlaps a wall it touches, not one a hair beyond, nor
 // one of no length.
 TEST(CircleOverlapsSegment, TouchingCountsAndBeyondDoesNot) {
+    // clang-format off
     const struct { Vec2 center; Segment wall; Vec2 pushed; float radius; } pushes[] = {
         {Vec2(0, 0.45f), floor_wall, Vec2(0, 0.4125f), 0.0875f},
         {Vec2(0.5f, 0.5f), floor_wall, Vec2(0.5f, 0.5f), 0.125f},
         {Vec2(0.25f, 0.45f), point_wall, Vec2(0.25f, 0.45f), 0.125f},
     };
+    // clang-format on
     for (const auto& c : pushes) {
         Circle circle(c.center, 0.125f);
         depenetrate(circle, &c.wall, 1);
@@ -83,6 +87,7 @@ TEST(CircleOverlapsSegment, TouchingCountsAndBeyondDoesNot) {
         EXPECT_FLOAT_EQ(circle.center.y, c.pushed.y) << c.center.x;
         EXPECT_TRUE(c.radius != 0.125f || (circle.center.x == c.center.x && circle.center.y == c.center.y));
     }
+    // clang-format off
     const struct { Circle circle; Segment wall; bool hit; Vec2 nearest; } overlaps[] = {
         {Circle(Vec2(0, 0), 0.5f), floor_wall, true, Vec2(0, 0.5f)},
         {Circle(Vec2(0, 0), std::nextafter(0.5f, 0.0f)), floor_wall, false, Vec2()},
@@ -90,6 +95,7 @@ TEST(CircleOverlapsSegment, TouchingCountsAndBeyondDoesNot) {
         {Circle(point_wall.a, 0.125f), point_wall, false, Vec2()},
         {Circle(Vec2(0.25f, 0.45f), 0.125f), point_wall, false, Vec2()},
     };
+    // clang-format on
     for (const auto& c : overlaps) {
         Vec2 q = unset;
         EXPECT_EQ(circle_overlaps_segment(c.circle, c.wall, q), c.hit) << c.circle.radius;
@@ -97,10 +103,13 @@ TEST(CircleOverlapsSegment, TouchingCountsAndBeyondDoesNot) {
     }
 }
 
+// clang-format off
 struct LineCase { const char* name; Segment line; bool hit; Vec2 point; std::vector<Segment> walls = {floor_wall}; };
+// clang-format on
 
 // Paths against walls (the first crossing in array order wins), and rays into the unit circle at the origin.
 TEST(PathHitsSegments, EndsStartsTiesMissesAndDegenerates) {
+    // clang-format off
     const LineCase paths[] = {
         {"crosses", Segment(Vec2(0.5f, 0), Vec2(0.5f, 1)), true, Vec2(0.5f, 0.5f)},
         {"ends on the wall", Segment(Vec2(0.25f, 0), Vec2(0.25f, 0.5f)), true, Vec2(0.25f, 0.5f)},
@@ -123,6 +132,7 @@ TEST(PathHitsSegments, EndsStartsTiesMissesAndDegenerates) {
         {"across a wall too short for a normal", Segment(Vec2(1e-6f, 0.125f), Vec2(0, 0)), false, Vec2(),
          {Segment(Vec2(1e-34f, 3.7e-34f), Vec2(3.7e-34f, 0.0f))}},
     };
+    // clang-format on
     for (const LineCase& c : paths) {
         Vec2 hit = unset;
         std::vector<Segment> walls = c.walls;  // and one across the path beyond the count, never tested
@@ -131,6 +141,7 @@ TEST(PathHitsSegments, EndsStartsTiesMissesAndDegenerates) {
         EXPECT_EQ(path_hits_segments(c.line, walls.data(), static_cast<int32_t>(c.walls.size()), hit), c.hit) << c.name;
         expect_point(hit, c.hit, c.point);
     }
+    // clang-format off
     const LineCase rays[] = {
         {"starts on the circle", Segment(Vec2(1, 0), Vec2(5, 0)), true, Vec2(1, 0)},
         {"starts inside", Segment(Vec2(0.5f, 0), Vec2(5, 0)), true, Vec2(0.5f, 0)},
@@ -143,6 +154,7 @@ TEST(PathHitsSegments, EndsStartsTiesMissesAndDegenerates) {
         {"zero length outside", Segment(Vec2(-3, 0), Vec2(-3, 0)), false, Vec2()},
         {"zero length inside", Segment(Vec2(0.25f, 0), Vec2(0.25f, 0)), true, Vec2(0.25f, 0)},
     };
+    // clang-format on
     for (const LineCase& c : rays) {
         Vec2 hit = unset;
         EXPECT_EQ(ray_hits_circle(c.line, Circle(Vec2(0, 0), 1), hit), c.hit) << c.name;

@@ -7,7 +7,11 @@
 #include "sound/synth.h"
 #include "sound/voice.h"
 
-struct SoundRequest { SoundProgram program; float volume; bool lock; };
+struct SoundRequest {
+    SoundProgram program;
+    float volume;
+    bool lock;
+};
 
 class SoundLog {
 public:
@@ -21,7 +25,8 @@ public:
 
     const std::vector<SoundRequest>& all() const { return log(); }
     int count(SoundProgram program) const {
-        return static_cast<int>(std::count_if(log().begin(), log().end(), [program](const SoundRequest& r) { return r.program == program; }));
+        const auto same = [program](const SoundRequest& r) { return r.program == program; };
+        return static_cast<int>(std::count_if(log().begin(), log().end(), same));
     }
     void clear() { log().clear(); }
 

@@ -22,19 +22,24 @@ namespace {
 // Truncation toward zero inside the range, saturation beyond it.
 TEST(SampleOutput, ConversionTruncatesAndSaturates) {
     const float inf = HUGE_VALF;
+    // clang-format off
     const struct { float sample; int16_t slot; } cases[] = {
         {1.0f, 32767},      {-1.0f, -32767},   {0.99999f, 32766}, {-0.5f, -16383},  {0.5f, 16383},
         {0.0f, 0},          {0.00002f, 0},     {-0.00004f, -1},   {1.00001f, 32767}, {1e30f, 32767},
         {inf, 32767},       {-1.00001f, -32767},  // -32767.3 still fits: truncated, not saturated
         {-1.00004f, -32768}, {-1.5f, -32768},  {-inf, -32768},    {std::nanf(""), 0},
     };
+    // clang-format on
     for (const auto& c : cases) EXPECT_EQ(sample_to_s16(c.sample), c.slot) << c.sample;
 }
 
 // Fills len bytes (and guard bytes beyond) from a renderer that gives slot k the value 37k - 9000,
 // and checks the runs asked for and every byte: an odd last byte is left alone, nothing past a run.
 TEST(SampleOutput, StreamIsFilledInRunsOfAtMost256LittleEndian) {
-    const struct { int len; std::vector<int32_t> runs; } cases[] = {
+    const struct {
+        int len;
+        std::vector<int32_t> runs;
+    } cases[] = {
         {1024, {256, 256}}, {601, {256, 44}}, {2, {1}}, {1, {}}, {-4, {}}, {1538, {256, 256, 256, 1}}};
     for (const auto& c : cases) {
         std::vector<uint8_t> stream(static_cast<size_t>(std::max(c.len, 0)) + 8, 0xab);

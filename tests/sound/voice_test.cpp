@@ -22,6 +22,7 @@ std::vector<float> render(SoundVoice& voice, int32_t count, int32_t run = 1 << 3
 // With filter 1 the output is the oscillator one sample late, so each case reads the oscillator's
 // cycle (phases 0, 1/8, ... 7/8, the phase wrapping on reaching 1) directly.
 TEST(SoundVoice, OscillatorCycles) {
+    // clang-format off
     const struct { uint32_t wave; float shape, amplitude, volume; float cycle[8]; } cases[] = {
         {Pulse, 0.5f, 1, 1, {1, 1, 1, 1, -1, -1, -1, -1}},
         {Pulse, 0.25f, 1, 1, {1, 1, -1, -1, -1, -1, -1, -1}},
@@ -31,6 +32,7 @@ TEST(SoundVoice, OscillatorCycles) {
         {7, 0.5f, 1, 1, {0, 0, 0, 0, 0, 0, 0, 0}},  // an unknown wave is silent
         {Pulse, 0.5f, 0.5f, 0.25f, {0.125f, 0.125f, 0.125f, 0.125f, -0.125f, -0.125f, -0.125f, -0.125f}},
     };
+    // clang-format on
     for (const auto& c : cases) {
         const SoundFrame program[] = {{c.wave, eighth, c.amplitude, c.shape, 0, 1}, {End, 0, 0, 0, 0, 0}};
         SoundVoice voice;
@@ -61,12 +63,14 @@ uint64_t hash_of(const std::vector<float>& samples) {
 // once its worked examples held; any change to the voice (noise, filter,
 // tick timing) or a program changes them.
 TEST(SoundVoice, EveryProgramRendersItsRecordedSound) {
+    // clang-format off
     const struct { SoundProgram program; int frames; uint64_t hash; } cases[] = {
         {snd_silence, 0, 0x159a9f626c430fcbull},       {snd_rope_fire, 13, 0xce6386aa6f2fce70ull},
         {snd_bounce, 6, 0x33b30879b08034faull},        {snd_level_start, 121, 0x5a967cce0f298facull},
         {snd_gem, 20, 0x0e8cb70af60ea2e5ull},          {snd_time_up, 141, 0x08268ec868862115ull},
         {snd_rope_catch, 7, 0xdb18f6568ae6ffd6ull},
     };
+    // clang-format on
     for (const auto& c : cases) {
         for (int32_t run : {1, 7, 256, 735, 1000}) {
             SoundVoice voice;

@@ -102,7 +102,9 @@ int main(int argc, char** argv) {
     if (argc >= 4 && (argc - 4) % 4 == 0 && strcmp(argv[1], "voice") == 0) {
         return voice(argc - 2, argv + 2);
     }
-    fputs("usage: web_desktop_ref picture INPUTS LEVEL FRAMES POINTER_X POINTER_Y OUT.ppm\n"
-          "       web_desktop_ref voice SAMPLES OUT.raw [AT PROGRAM VOLUME LOCK]...\n", stderr);
+    fputs(
+        "usage: web_desktop_ref picture INPUTS LEVEL FRAMES POINTER_X POINTER_Y OUT.ppm\n"
+        "       web_desktop_ref voice SAMPLES OUT.raw [AT PROGRAM VOLUME LOCK]...\n",
+        stderr);
     return 2;
 }

@@ -24,9 +24,9 @@
 
 #include "app/frame_draw.h"
 #include "app/globals.h"
+#include "content/shapes.h"
 #include "physics/ball.h"
 #include "physics/level.h"
-#include "content/shapes.h"
 #include "tests/sdl_library.h"
 
 // Last: Xlib's macros (None, Status, Bool) must meet nothing after them.
@@ -73,7 +73,8 @@ public:
             kill(pid_, SIGKILL);
             wait_exit(30);
         }
-        for (FILE* f : {out_, err_}) if (f != nullptr) fclose(f);
+        for (FILE* f : {out_, err_})
+            if (f != nullptr) fclose(f);
     }
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
@@ -113,8 +114,12 @@ private:
 // vanishes between two requests is no reason to end the test.
 struct XConnection {
     Display* display = XOpenDisplay(nullptr);
-    XConnection() { XSetErrorHandler([](Display*, XErrorEvent*) { return 0; }); }
-    ~XConnection() { if (display != nullptr) XCloseDisplay(display); }
+    XConnection() {
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    }
+    ~XConnection() {
+        if (display != nullptr) XCloseDisplay(display);
+    }
 };
 
 struct XWindow {
@@ -218,14 +223,17 @@ struct FifoJoystick {
 };
 
 // A failing start-up ends with status 1.
-enum WayOut { Escape, Fails };
+enum WayOut {
+    Escape,
+    Fails
+};
 
 const char* const video_mode_failure = "Unable to set video mode: [^\n]+\n";
 const struct StartCase {
     const char* name;
     std::vector<std::string> args, env;
     WayOut way_out;
-    const char* err;  // a regular expression the whole of standard error matches
+    const char* err;                // a regular expression the whole of standard error matches
     int width = 640, height = 480;  // of the window that must open
     bool joystick = false;
 } start_cases[] = {
@@ -233,16 +241,13 @@ const struct StartCase {
     {"WidthAndHeight", {"--width", "800", "--windowed", "--height", "600"}, {}, Escape, "", 800, 600},
     // Xvfb lists one full-screen mode, its own 1024x768, which fits the limit.
     {"FullScreen", {}, {}, Escape, "", 1024, 768},
-    {"UnknownOptions", {"--bogus", "--windowed", "", "--bogus", "--height"}, {}, Escape,
-     "Unknown option '--bogus'\nUnknown option ''\nUnknown option '--bogus'\nUnknown option '--height'\n"},
+    {"UnknownOptions", {"--bogus", "--windowed", "", "--bogus", "--height"}, {}, Escape, "Unknown option '--bogus'\nUnknown option ''\nUnknown option '--bogus'\nUnknown option '--height'\n"},
     {"Joystick", {"--windowed"}, {}, Escape, "", 640, 480, true},
     // x11 named: otherwise SDL falls back to a text-mode driver.
-    {"NoDisplay", {"--windowed"}, {"-DISPLAY", "SDL_VIDEODRIVER=x11"}, Fails,
-     "(Unable to init SDL|Unable to set video mode): [^\n]+\n"},
+    {"NoDisplay", {"--windowed"}, {"-DISPLAY", "SDL_VIDEODRIVER=x11"}, Fails, "(Unable to init SDL|Unable to set video mode): [^\n]+\n"},
     // ALSA naming a device that does not exist leaves SDL no device to open;
     // ALSA may say more first, but the game's line ends the output.
-    {"NoAudioDevice", {"--windowed"}, {"SDL_AUDIODRIVER=alsa", "AUDIODEV=grapnel-no-such-device"}, Fails,
-     "(.*\n)*Couldn't open audio: [^\n]+\n"},
+    {"NoAudioDevice", {"--windowed"}, {"SDL_AUDIODRIVER=alsa", "AUDIODEV=grapnel-no-such-device"}, Fails, "(.*\n)*Couldn't open audio: [^\n]+\n"},
     // Sizes go to SDL as given; what SDL (or the game, for sizes SDL would cut
     // to 16 bits) refuses ends start-up with the video-mode message.
     {"NegativeWidth", {"--width", "-5", "--windowed"}, {}, Fails, video_mode_failure},
@@ -398,22 +403,14 @@ const struct DrawCase {
     bool joystick;
     std::vector<Text> texts;  // besides "hi 3780" and "score 2500" at the top
 } draw_cases[] = {
-    {"PlayingWithRopeAndCross", 640, 480, {Playing, Playing, 0.7f, 1, 41.5f}, {1, 1}, Vec2(3, 2), Vec2(0.6f, -0.8f),
-     Attached, Vec2(3.9f, 1.1f), false, {{10, 448, "$2"}, {280, 448, "0:42"}}},
-    {"FlyingRopeZoom2", 640, 480, {Playing, Playing, 3.2f, 2, 75.3f}, {0, 1}, Vec2(3.37f, 2.21f), Vec2(-1, 0), Flying,
-     Vec2(3.1f, 1.7f), true, {{10, 448, "$1"}, {280, 448, "1:16"}}},
-    {"OddWindowTruncatesTheHalves", 641, 481, {ZoomIn, Playing, 0.1f, 1.5f, 59.0f}, {1, 0}, Vec2(3.5f, 2.5f),
-     Vec2(0, 1), Idle, Vec2(0, 0), false, {{10, 449, "$1"}, {280, 449, "0:59"}}},
-    {"AttractShowsPressStart", 640, 480, {Attract, Playing, 1.25f, 1, 60}, {1, 1}, Vec2(3, 2), Vec2(1, 0), Attached,
-     Vec2(3, 0.8f), true, {{210, 290, "press start"}}},
-    {"AttractBlinkHidesAtHalfASecond", 640, 480, {Attract, Attract, 1.5f, 2, 60}, {1, 1}, Vec2(3, 2), Vec2(1, 0),
-     Flying, Vec2(3, 0.8f), false, {}},
-    {"ZoomInToTheTitle", 640, 480, {ZoomIn, Attract, 0.5f, 0.75f, 60}, {0, 0}, Vec2(3.2f, 1.9f), Vec2(1, 0), Idle,
-     Vec2(0, 0), false, {}},
-    {"ZoomOutToANewGame", 640, 480, {ZoomOut, NewGame, 0.5f, 0.5f, 60}, {1, 1}, Vec2(3, 2), Vec2(1, 0), Idle,
-     Vec2(0, 0), false, {}},
-    {"GameOverShowsItsText", 640, 480, {GameOver, Playing, 2.25f, 1, 0}, {1, 1}, Vec2(3, 2), Vec2(1, 0), Attached,
-     Vec2(3, 0.8f), false, {{10, 448, "$2"}, {280, 448, "0:00"}, {230, 290, "game over"}}},
+    {"PlayingWithRopeAndCross", 640, 480, {Playing, Playing, 0.7f, 1, 41.5f}, {1, 1}, Vec2(3, 2), Vec2(0.6f, -0.8f), Attached, Vec2(3.9f, 1.1f), false, {{10, 448, "$2"}, {280, 448, "0:42"}}},
+    {"FlyingRopeZoom2", 640, 480, {Playing, Playing, 3.2f, 2, 75.3f}, {0, 1}, Vec2(3.37f, 2.21f), Vec2(-1, 0), Flying, Vec2(3.1f, 1.7f), true, {{10, 448, "$1"}, {280, 448, "1:16"}}},
+    {"OddWindowTruncatesTheHalves", 641, 481, {ZoomIn, Playing, 0.1f, 1.5f, 59.0f}, {1, 0}, Vec2(3.5f, 2.5f), Vec2(0, 1), Idle, Vec2(0, 0), false, {{10, 449, "$1"}, {280, 449, "0:59"}}},
+    {"AttractShowsPressStart", 640, 480, {Attract, Playing, 1.25f, 1, 60}, {1, 1}, Vec2(3, 2), Vec2(1, 0), Attached, Vec2(3, 0.8f), true, {{210, 290, "press start"}}},
+    {"AttractBlinkHidesAtHalfASecond", 640, 480, {Attract, Attract, 1.5f, 2, 60}, {1, 1}, Vec2(3, 2), Vec2(1, 0), Flying, Vec2(3, 0.8f), false, {}},
+    {"ZoomInToTheTitle", 640, 480, {ZoomIn, Attract, 0.5f, 0.75f, 60}, {0, 0}, Vec2(3.2f, 1.9f), Vec2(1, 0), Idle, Vec2(0, 0), false, {}},
+    {"ZoomOutToANewGame", 640, 480, {ZoomOut, NewGame, 0.5f, 0.5f, 60}, {1, 1}, Vec2(3, 2), Vec2(1, 0), Idle, Vec2(0, 0), false, {}},
+    {"GameOverShowsItsText", 640, 480, {GameOver, Playing, 2.25f, 1, 0}, {1, 1}, Vec2(3, 2), Vec2(1, 0), Attached, Vec2(3, 0.8f), false, {{10, 448, "$2"}, {280, 448, "0:00"}, {230, 290, "game over"}}},
 };
 
 // The mutation tool runs the drawing tests by their suite name.
