@@ -15,6 +15,7 @@
 namespace {
 
 constexpr float frame_dt = 1.0f / 60.0f;
+const int32_t scores_at_start_up[] = {score, hi_score};  // read before any test runs
 
 class GameFlowTest : public ::testing::Test {
 protected:
@@ -32,6 +33,13 @@ protected:
     void run_until_state_changes() {
         for (int n = 0, from = flow.state; flow.state == from && n < 6000; ++n) frame(frame_dt);
     }
+    // From rest at the level's start, a frame with a press: where the controls
+    // are frozen the body still falls, and fires no rope.
+    bool falls_frozen() {
+        ball.pos = level.data->start, ball.vel = Vec2(0, 0);
+        frame(frame_dt, true);
+        return ball.vel.y > 0 && ball.rope_state == Idle;
+    }
     bool requested(SoundProgram program, bool lock) const {
         return std::any_of(sounds.all().begin(), sounds.all().end(), [&](const SoundRequest& r) {
             return r.program == program && r.lock == lock && r.volume == 1.0f;
@@ -48,6 +56,7 @@ protected:
 // From start-up through the title, a game through all five levels and back to
 // the title, checking each handover on the way.
 TEST_F(GameFlowTest, WholeCycleFromTitleThroughAGameAndBack) {
+    EXPECT_TRUE(scores_at_start_up[0] == 0 && scores_at_start_up[1] == 0);
     frame(frame_dt);  // the first frame loads the title, at zoom 1
     ASSERT_EQ(flow.state, ZoomIn);
     EXPECT_EQ(flow.next_state, Attract);
@@ -82,6 +91,7 @@ TEST_F(GameFlowTest, WholeCycleFromTitleThroughAGameAndBack) {
     EXPECT_EQ(flow.next_state, NewGame);
     EXPECT_TRUE(requested(snd_gem, true));
     EXPECT_EQ(ball.rope_state, Idle);
+    EXPECT_TRUE(falls_frozen()) << "zooming out";
     score = 1234;  // left over from an earlier game
     run_until_state_changes();
     ASSERT_EQ(flow.state, NewGame);
@@ -151,11 +161,10 @@ TEST_F(GameFlowTest, WholeCycleFromTitleThroughAGameAndBack) {
     ASSERT_EQ(sounds.all().size(), 1u);
     EXPECT_TRUE(requested(snd_time_up, true));
 
-    // Game over lasts more than four seconds, the body frozen: a press fires no rope.
+    // Game over lasts more than four seconds, the controls frozen.
     flow.state_time = 4.0f;
-    frame(frame_dt, true);
+    EXPECT_TRUE(falls_frozen()) << "in game over";
     EXPECT_EQ(flow.state, GameOver);
-    EXPECT_EQ(ball.rope_state, Idle);
     frame(frame_dt);
     ASSERT_EQ(flow.state, ZoomOut);
     EXPECT_EQ(flow.next_state, EnterTitle);
@@ -164,6 +173,7 @@ TEST_F(GameFlowTest, WholeCycleFromTitleThroughAGameAndBack) {
     ASSERT_EQ(flow.state, EnterTitle);
     frame(frame_dt);
     EXPECT_EQ(level.data, &title_level);
+    EXPECT_EQ(flow.state_time, frame_dt);  // the title's zoom-in starts from 0
     run_until_state_changes();
     ASSERT_EQ(flow.state, Attract);
 

@@ -43,9 +43,7 @@ int picture(char** argv) {
     if (!solver::read_inputs(argv[0], inputs, error)) return fail(error);
     if (level < 1 || level > level_count) return fail("no level " + std::string(argv[1]));
     std::vector<float> flat;
-    for (const solver::FrameInput& in : inputs) {
-        flat.insert(flat.end(), {in.aim_x, in.aim_y, 1.0f * in.pressed, 1.0f * in.held});
-    }
+    for (const solver::FrameInput& in : inputs) flat.insert(flat.end(), {in.aim_x, in.aim_y, 1.0f * in.pressed, 1.0f * in.held});
     if (SDL_Init(SDL_INIT_VIDEO) < 0) return fail(SDL_GetError());
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     if (SDL_SetVideoMode(width, height, 32, SDL_OPENGL) == nullptr) return fail(SDL_GetError());
@@ -62,9 +60,7 @@ int picture(char** argv) {
     std::vector<unsigned char> rgb(width * height * 3);  // top row first
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (int y = 0; y < height; ++y) {
-        glReadPixels(0, height - 1 - y, width, 1, GL_RGB, GL_UNSIGNED_BYTE, &rgb[y * width * 3]);
-    }
+    for (int y = 0; y < height; ++y) glReadPixels(0, height - 1 - y, width, 1, GL_RGB, GL_UNSIGNED_BYTE, &rgb[y * width * 3]);
     return write_file(argv[5], "P6\n640 480\n255\n", rgb.data(), rgb.size());
 }
 
@@ -99,9 +95,7 @@ int voice(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc == 8 && strcmp(argv[1], "picture") == 0) return picture(argv + 2);
-    if (argc >= 4 && (argc - 4) % 4 == 0 && strcmp(argv[1], "voice") == 0) {
-        return voice(argc - 2, argv + 2);
-    }
+    if (argc >= 4 && (argc - 4) % 4 == 0 && strcmp(argv[1], "voice") == 0) return voice(argc - 2, argv + 2);
     fputs(
         "usage: web_desktop_ref picture INPUTS LEVEL FRAMES POINTER_X POINTER_Y OUT.ppm\n"
         "       web_desktop_ref voice SAMPLES OUT.raw [AT PROGRAM VOLUME LOCK]...\n",
