@@ -74,7 +74,7 @@ TEST(BallFrame, OneUpdateFromAGivenState) {
         pull("centre on the anchor", 0.0f, 0.0f, 0.0f, 0.0f, 0.0f),
         pull("released: gravity only", 0.125f, 2.0f, 1.1875f, 0.0f, 0.0f, 0),
         {"gems strictly within 0.3", Vec2(0, 0), Vec2(0, 0), Idle, any, controls(0, 0), 0, Idle, any, any, any,
-         {snd_gem}, {}, {Vec2(0.29f, 0), Vec2(0.3f, 0), Vec2(0, -0.3f)}, 2},
+         {snd_gem}, {}, {Vec2(std::nextafter(0.3f, 0.0f), 0), Vec2(0.3f, 0), Vec2(0, -0.3f)}, 2},
         {"each gem taken sounds", Vec2(0, 0), Vec2(0, 0), Idle, any, controls(0, 0), 1.0f / 60, Idle, any, any, any,
          {snd_gem, snd_gem}, {}, {Vec2(0.1f, 0), Vec2(5, 5), Vec2(0, 0.2f)}, 1},
         {"frozen: falls, fires no rope, takes no gem", Vec2(0, 0), Vec2(0, 0), Idle, any, controls(1, 1, 1), 0.1f,
