@@ -22,12 +22,8 @@ protected:
     void SetUp() override { score = hi_score = 0; }
     // One pass of the loop; a press also holds fire until `input.held` is cleared.
     void frame(float dt, bool press = false) {
-        run_frame(
-            run, dt, [press](ControlInput& in, GameFlow&) {
-                in.pressed = press ? 1 : 0;
-                in.held |= in.pressed;
-            },
-            no_drawing);
+        const auto controls = [press](ControlInput& in, GameFlow&) { in.held |= (in.pressed = press ? 1 : 0); };
+        run_frame(run, dt, controls, no_drawing);
     }
     // Frames until the state changes, for at most 100 s of play.
     void run_until_state_changes() {
