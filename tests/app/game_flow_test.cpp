@@ -29,11 +29,11 @@ protected:
     void run_until_state_changes() {
         for (int n = 0, from = flow.state; flow.state == from && n < 6000; ++n) frame(frame_dt);
     }
-    // From rest at the level's start, a frame with a press: where the controls
-    // are frozen the body still falls, and fires no rope.
-    bool falls_frozen() {
+    // From rest at the level's start, a frame (with a press): where the
+    // controls are frozen the body still falls, and fires no rope.
+    bool falls_frozen(bool press = true) {
         ball.pos = level.data->start, ball.vel = Vec2(0, 0);
-        frame(frame_dt, true);
+        frame(frame_dt, press);
         return ball.vel.y > 0 && ball.rope_state == Idle;
     }
     bool requested(SoundProgram program, bool lock) const {
@@ -72,6 +72,7 @@ TEST_F(GameFlowTest, WholeCycleFromTitleThroughAGameAndBack) {
     run_until_state_changes();
     ASSERT_EQ(flow.state, Attract);
     EXPECT_GE(flow.state_time, 1.0f);  // carried on from the zoom-in
+    EXPECT_TRUE(falls_frozen(false)) << "waiting on the title";
     // While it waits, the title's name lying in the ground (between -0.88,
     // 0.97 and 2.01, 1.92) stays in view around the body in the smallest
     // window, 640x480, at 100 pixels a unit.

@@ -68,6 +68,7 @@ TEST(BallFrame, OneUpdateFromAGivenState) {
         pull("pulls away beyond rest", 0.0625f, 1.0f, 1.0f, 25.5f, 0.0625f),
         pull("toward beyond rest", 0.0625f, 1.0f, -1.0f, 1.5f, 0.0625f),
         pull("away within rest", 0.0625f, 0.4f, 1.0f, 0.0f, 0.0625f),
+        pull("away at exactly the rest length", 0.0625f, 0.5f, 1.0f, 0.0f, 0.0625f),
         pull("still beyond rest", 0.0625f, 1.0f, 0.0f, 1.5f, 0.0625f),
         pull("longest whole step", 0.1f, 1.0f, 1.0f, 25.5f, 0.1f),
         pull("a longer step pulls over h: (20 + 3 dt) h = 2", 0.25f, 1.0f, 1.0f, 25.5f, 2.0f / 20.75f),
