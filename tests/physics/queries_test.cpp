@@ -92,6 +92,7 @@ TEST(CircleOverlapsSegment, TouchingCountsAndBeyondDoesNot) {
         {Circle(Vec2(0, 0), 0.5f), floor_wall, true, Vec2(0, 0.5f)},
         {Circle(Vec2(0, 0), std::nextafter(0.5f, 0.0f)), floor_wall, false, Vec2()},
         {Circle(Vec2(1.3f, 0.5f), 0.3125f), floor_wall, true, Vec2(1, 0.5f)},  // beyond the end
+        {Circle(Vec2(1, 0), 0.125f), Segment(Vec2(1e8f, 0), Vec2(1, 0)), true, Vec2(1, 0)},  // on the end: 1e8 + (1 - 1e8) is not 1
         {Circle(point_wall.a, 0.125f), point_wall, false, Vec2()},
         {Circle(Vec2(0.25f, 0.45f), 0.125f), point_wall, false, Vec2()},
     };
